@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds the player and runs the whole test suite twice: once on the normal
+# build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+ensure_packages
+
+export QT_QPA_PLATFORM=offscreen
+jobs="$(nproc)"
+
+echo "== build"
+configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== tests"
+ctest --test-dir "$ROOT/build" --output-on-failure --parallel "$jobs" --timeout 300
+
+echo "== build under the sanitizers"
+configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DPLAYER_SANITIZE=ON -DPLAYER_BENCH=OFF
+echo "== tests under the sanitizers"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$ROOT/scripts/sanitizers/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$ROOT/scripts/sanitizers/ubsan.supp"
+ctest --test-dir "$ROOT/build-asan" --output-on-failure --parallel "$jobs" --timeout 600

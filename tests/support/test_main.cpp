@@ -1,0 +1,19 @@
+// Runs every suite inside a Qt application (offscreen when no platform is set)
+// with the application object installed, so widget and timer code works.
+
+#include <QApplication>
+#include <cstdlib>
+#include <gmock/gmock.h>
+
+#include "forms/application.h"
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::testing::InitGoogleMock(&argc, argv);
+    QApplication qtApp(argc, argv);
+    TApplication app;
+    app.Initialize();
+    return RUN_ALL_TESTS();
+}
