@@ -1,0 +1,74 @@
+#pragma once
+// The ordered list of a table's records. Records sit in blocks of a bounded
+// size, so inserting or removing one shifts only the entries of its block, and
+// reaching the record at a place takes a binary search over the block starts.
+// The list owns its records.
+
+#include <memory>
+#include <vector>
+
+#include "table/record.h"
+
+class TRecordList {
+public:
+    TRecordList() = default;
+    TRecordList(const TRecordList&) = delete;
+    TRecordList& operator=(const TRecordList&) = delete;
+
+    int Count() const { return FCount; }
+    TMemRecord* At(int index) const;
+    // Puts `record` at `index` (0..Count()).
+    void Insert(int index, std::unique_ptr<TMemRecord> record);
+    void Add(std::unique_ptr<TMemRecord> record) { Insert(FCount, std::move(record)); }
+    // Takes the record at `index` out of the list.
+    std::unique_ptr<TMemRecord> Take(int index);
+    void Clear();
+
+    // Moves every record out, in order, and leaves the list empty.
+    std::vector<std::unique_ptr<TMemRecord>> TakeAll();
+    // Refills an empty list with `records` in their order.
+    void Assign(std::vector<std::unique_ptr<TMemRecord>> records);
+
+    // The first index in [0, Count()) for which `before(record)` is false,
+    // given that `before` holds for a prefix of the list (Count() if none).
+    template <typename Before>
+    int PartitionPoint(Before before) const;
+
+    static constexpr int BlockSize = 512;
+
+private:
+    using Block = std::vector<std::unique_ptr<TMemRecord>>;
+    // Block holding `index`, and the index inside it.
+    std::pair<size_t, int> Locate(int index) const;
+    void RebuildStarts(size_t from);
+
+    std::vector<Block> FBlocks;
+    std::vector<int> FStarts;  // index of each block's first record
+    int FCount = 0;
+};
+
+template <typename Before>
+int TRecordList::PartitionPoint(Before before) const
+{
+    // First the block, by its last record, then the place inside it.
+    size_t lo = 0, hi = FBlocks.size();
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (before(*FBlocks[mid].back()))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo == FBlocks.size())
+        return FCount;
+    const Block& block = FBlocks[lo];
+    size_t a = 0, b = block.size();
+    while (a < b) {
+        const size_t mid = a + (b - a) / 2;
+        if (before(*block[mid]))
+            a = mid + 1;
+        else
+            b = mid;
+    }
+    return FStarts[lo] + static_cast<int>(a);
+}
