@@ -1,0 +1,201 @@
+#include "app/routines.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <langinfo.h>
+#include <locale.h>
+
+#include "text/bytes.h"
+
+namespace fs = std::filesystem;
+
+std::string MsToMinSec(int32_t ms)
+{
+    int32_t seconds = ms / 1000;
+    const int32_t minutes = seconds / 60;
+    seconds -= 60 * minutes;
+    auto two = [](int32_t n) {
+        std::string s = std::to_string(n);
+        return n <= 9 ? "0" + s : s;
+    };
+    return two(minutes) + ":" + two(seconds);
+}
+
+std::string ExtractFileName(std::string_view path)
+{
+    const std::size_t at = text::LastDelimiter("/", path);
+    return std::string(path.substr(at));
+}
+
+std::string StripFileExt(std::string_view s)
+{
+    const std::size_t at = text::LastDelimiter("./", s);
+    if (at > 0 && s[at - 1] == '.')
+        return std::string(s.substr(0, at - 1));
+    return std::string(s);
+}
+
+std::string StripTimeTags(std::string_view line)
+{
+    while (!line.empty() && line.front() == '[') {
+        const std::size_t close = line.find(']');
+        if (close == std::string_view::npos)
+            break;
+        line.remove_prefix(close + 1);
+    }
+    return std::string(line);
+}
+
+NumberStyle NumberStyle::User()
+{
+    NumberStyle style;
+    locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
+    if (loc == static_cast<locale_t>(0))
+        return style;
+    const char* radix = nl_langinfo_l(RADIXCHAR, loc);
+    const char* thousands = nl_langinfo_l(THOUSEP, loc);
+    if (radix && *radix)
+        style.decimalSeparator = radix;
+    if (thousands)
+        style.thousandSeparator = thousands;
+    freelocale(loc);
+    return style;
+}
+
+std::string FormatNumber(double value, int decimals, const NumberStyle& style)
+{
+    if (decimals < 0)
+        decimals = 0;
+    const double scale = std::pow(10.0, decimals);
+    // Round half away from zero on the decimal value, then write the digits.
+    const double rounded = std::round(std::fabs(value) * scale);
+    char digits[400];
+    std::snprintf(digits, sizeof digits, "%.0f", rounded);
+    std::string all = digits;
+    if (static_cast<int>(all.size()) <= decimals)
+        all.insert(0, static_cast<std::size_t>(decimals + 1) - all.size(), '0');
+    const std::string whole = all.substr(0, all.size() - static_cast<std::size_t>(decimals));
+    const std::string fraction = all.substr(all.size() - static_cast<std::size_t>(decimals));
+    std::string grouped;
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        if (i > 0 && (whole.size() - i) % 3 == 0)
+            grouped += style.thousandSeparator;
+        grouped += whole[i];
+    }
+    std::string out = (value < 0 && rounded != 0) ? "-" + grouped : grouped;
+    if (decimals > 0)
+        out += style.decimalSeparator + fraction;
+    return out;
+}
+
+std::string FormatNumberField(double value, const NumberStyle& style)
+{
+    std::string s = FormatNumber(value, 1, style);
+    if (s.size() < 10)
+        s.insert(0, 10 - s.size(), ' ');
+    return s;
+}
+
+std::string Trim(std::string_view s)
+{
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return std::string(s);
+}
+
+int NextTickDelay(int32_t positionMs)
+{
+    // Far enough past the second that the device reports it, close enough
+    // that the time display does not lag.
+    constexpr int kMargin = 20;
+    const int32_t into = positionMs < 0 ? 0 : positionMs % 1000;
+    return 1000 - into + kMargin;
+}
+
+namespace {
+
+bool EndsWithNoCase(const std::string& name, const std::string& suffix)
+{
+    if (name.size() < suffix.size())
+        return false;
+    const std::size_t start = name.size() - suffix.size();
+    for (std::size_t i = 0; i < suffix.size(); ++i) {
+        unsigned char a = static_cast<unsigned char>(name[start + i]);
+        unsigned char b = static_cast<unsigned char>(suffix[i]);
+        if (a >= 'A' && a <= 'Z')
+            a = static_cast<unsigned char>(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z')
+            b = static_cast<unsigned char>(b - 'A' + 'a');
+        if (a != b)
+            return false;
+    }
+    return true;
+}
+
+// Moves to the next matching entry at or after the iterator and fills rec.
+int Fill(TSearchRec& rec)
+{
+    auto& it = *rec.FindHandle;
+    std::error_code ec;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            return ec.value() ? ec.value() : ENOENT;
+        const std::string name = it->path().filename().string();
+        if (!EndsWithNoCase(name, rec.Suffix))
+            continue;
+        rec.Name = name;
+        rec.Attr = 0;
+        std::error_code statError;
+        if (it->is_directory(statError))
+            rec.Attr |= faDirectory;
+        if (!name.empty() && name.front() == '.')
+            rec.Attr |= faHidden;
+        rec.Size = 0;
+        if (!(rec.Attr & faDirectory)) {
+            const auto size = it->file_size(statError);
+            if (!statError)
+                rec.Size = static_cast<int64_t>(size);
+            rec.Attr |= faArchive;
+        }
+        return 0;
+    }
+    return ENOENT;
+}
+
+}  // namespace
+
+int FindFirst(const std::string& folder, const std::string& suffix, TSearchRec& rec)
+{
+    std::error_code ec;
+    rec.FindHandle = std::make_shared<fs::directory_iterator>(fs::path(folder), ec);
+    rec.Suffix = suffix;
+    if (ec) {
+        rec.FindHandle.reset();
+        return ec.value() ? ec.value() : ENOENT;
+    }
+    return Fill(rec);
+}
+
+int FindNext(TSearchRec& rec)
+{
+    if (!rec.FindHandle)
+        return ENOENT;
+    std::error_code ec;
+    rec.FindHandle->increment(ec);
+    if (ec)
+        return ec.value();
+    return Fill(rec);
+}
+
+void FindClose(TSearchRec& rec) { rec.FindHandle.reset(); }
+
+bool FileExists(const std::string& path)
+{
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    return !ec && fs::exists(status) && !fs::is_directory(status);
+}

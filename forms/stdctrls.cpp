@@ -1,0 +1,209 @@
+#include "forms/stdctrls.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLayout>
+#include <QPlainTextEdit>
+
+#include "forms/application.h"
+#include "forms/exception.h"
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QString ColorCss(TColor c)
+{
+    if (c == clBtnFace)
+        return "palette(button)";
+    if (c == clWindowText)
+        return "palette(window-text)";
+    return ToQColor(c).name();
+}
+
+}  // namespace
+
+// ---- TPanel ----
+
+TPanel::TPanel(TComponent* AOwner) : TControl(AOwner, new QLabel)
+{
+    Label()->setAutoFillBackground(true);
+    UpdateStyle();
+}
+
+QLabel* TPanel::Label() const { return static_cast<QLabel*>(Widget()); }
+
+void TPanel::SetCaption(const std::string& value)
+{
+    FCaption = value;
+    if (Widget())
+        Label()->setText(Q(value));
+}
+
+void TPanel::SetColor(TColor value)
+{
+    FColor = value;
+    UpdateStyle();
+}
+
+void TPanel::SetFontColor(TColor value)
+{
+    FFontColor = value;
+    UpdateStyle();
+}
+
+void TPanel::SetFont(const std::string& family, int pixelHeight)
+{
+    if (!Widget())
+        return;
+    QFont font(Q(family));
+    font.setPixelSize(pixelHeight);
+    Label()->setFont(font);
+}
+
+void TPanel::SetAlignment(TAlignment value)
+{
+    FAlignment = value;
+    UpdateStyle();
+}
+
+void TPanel::SetBevelOuter(TBevelCut value)
+{
+    FBevelOuter = value;
+    UpdateStyle();
+}
+
+void TPanel::SetBorderWidth(int value)
+{
+    FBorderWidth = value;
+    UpdateStyle();
+}
+
+void TPanel::UpdateStyle()
+{
+    QLabel* label = Label();
+    if (!label)
+        return;
+    Qt::Alignment align = Qt::AlignVCenter;
+    switch (FAlignment) {
+    case TAlignment::taLeftJustify: align |= Qt::AlignLeft; break;
+    case TAlignment::taRightJustify: align |= Qt::AlignRight; break;
+    case TAlignment::taCenter: align |= Qt::AlignHCenter; break;
+    }
+    label->setAlignment(align);
+    switch (FBevelOuter) {
+    case TBevelCut::bvNone: label->setFrameStyle(QFrame::NoFrame); break;
+    case TBevelCut::bvLowered: label->setFrameStyle(QFrame::Panel | QFrame::Sunken); break;
+    case TBevelCut::bvRaised: label->setFrameStyle(QFrame::Panel | QFrame::Raised); break;
+    }
+    const int frame = FBevelOuter == TBevelCut::bvNone ? 0 : 1;
+    label->setContentsMargins(FBorderWidth, FBorderWidth, FBorderWidth, FBorderWidth);
+    if (label->layout())
+        label->layout()->setContentsMargins(FBorderWidth + frame, FBorderWidth + frame, FBorderWidth + frame,
+                                            FBorderWidth + frame);
+    label->setStyleSheet(QString("QLabel { background-color: %1; color: %2; }")
+                             .arg(ColorCss(FColor), ColorCss(FFontColor)));
+}
+
+// ---- TCheckBox ----
+
+TCheckBox::TCheckBox(TComponent* AOwner) : TControl(AOwner, new QCheckBox)
+{
+    QObject::connect(Box(), &QCheckBox::clicked, Box(), [this] {
+        if (OnClick)
+            Application->Dispatch([this] { OnClick(this); });
+    });
+}
+
+QCheckBox* TCheckBox::Box() const { return static_cast<QCheckBox*>(Widget()); }
+
+bool TCheckBox::Checked() const { return Box() && Box()->isChecked(); }
+
+void TCheckBox::SetChecked(bool value)
+{
+    if (Box())
+        Box()->setChecked(value);
+}
+
+std::string TCheckBox::Caption() const { return Box() ? Box()->text().toStdString() : std::string(); }
+
+void TCheckBox::SetCaption(const std::string& value)
+{
+    if (Box())
+        Box()->setText(Q(value));
+}
+
+// ---- TMemo ----
+
+TMemo::TMemo(TComponent* AOwner) : TControl(AOwner, new QPlainTextEdit)
+{
+    Edit()->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+}
+
+QPlainTextEdit* TMemo::Edit() const { return static_cast<QPlainTextEdit*>(Widget()); }
+
+std::string TMemo::Text() const
+{
+    if (!Edit())
+        return {};
+    // The editor separates lines with "\n"; the memo's text uses CR LF.
+    const std::string plain = Edit()->toPlainText().toStdString();
+    std::string out;
+    out.reserve(plain.size() + plain.size() / 16);
+    for (char c : plain) {
+        if (c == '\n')
+            out += "\r\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+void TMemo::SetText(const std::string& value)
+{
+    if (value.size() > FCapacity)
+        throw Exception("Text exceeds memo capacity");
+    std::string normal;
+    normal.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c == '\r') {
+            normal += '\n';
+            if (i + 1 < value.size() && value[i + 1] == '\n')
+                ++i;
+        } else {
+            normal += c;
+        }
+    }
+    if (Edit())
+        Edit()->setPlainText(Q(normal));
+}
+
+void TMemo::Clear()
+{
+    if (Edit())
+        Edit()->clear();
+}
+
+int TMemo::LineCount() const
+{
+    if (!Edit() || Edit()->document()->isEmpty())
+        return 0;
+    return Edit()->document()->blockCount();
+}
+
+bool TMemo::WordWrap() const { return Edit() && Edit()->lineWrapMode() != QPlainTextEdit::NoWrap; }
+
+void TMemo::SetWordWrap(bool value)
+{
+    if (Edit())
+        Edit()->setLineWrapMode(value ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+bool TMemo::ReadOnly() const { return Edit() && Edit()->isReadOnly(); }
+
+void TMemo::SetReadOnly(bool value)
+{
+    if (Edit())
+        Edit()->setReadOnly(value);
+}

@@ -1,0 +1,82 @@
+#pragma once
+// Panels, check boxes and memos: thin controls over Qt widgets.
+
+#include <string>
+
+#include "forms/control.h"
+#include "forms/graphics.h"
+
+class QLabel;
+class QCheckBox;
+class QPlainTextEdit;
+
+// A panel shows a one-line caption and may hold other controls.
+class TPanel : public TControl {
+public:
+    explicit TPanel(TComponent* AOwner);
+
+    const std::string& Caption() const { return FCaption; }
+    void SetCaption(const std::string& value);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor value);
+    TColor FontColor() const { return FFontColor; }
+    void SetFontColor(TColor value);
+    // Font family and character height in pixels.
+    void SetFont(const std::string& family, int pixelHeight);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment value);
+    TBevelCut BevelOuter() const { return FBevelOuter; }
+    void SetBevelOuter(TBevelCut value);
+    int BorderWidth() const { return FBorderWidth; }
+    void SetBorderWidth(int value);
+
+private:
+    QLabel* Label() const;
+    void UpdateStyle();
+
+    std::string FCaption;
+    TColor FColor = clBtnFace;
+    TColor FFontColor = clWindowText;
+    TAlignment FAlignment = TAlignment::taCenter;
+    TBevelCut FBevelOuter = TBevelCut::bvRaised;
+    int FBorderWidth = 0;
+};
+
+class TCheckBox : public TControl {
+public:
+    explicit TCheckBox(TComponent* AOwner);
+
+    bool Checked() const;
+    void SetChecked(bool value);
+    std::string Caption() const;
+    void SetCaption(const std::string& value);
+
+private:
+    QCheckBox* Box() const;
+};
+
+// A multi-line plain-text editor. Its text is held as lines; Text() joins them
+// with CR LF. A text larger than Capacity() bytes is refused with an error.
+class TMemo : public TControl {
+public:
+    explicit TMemo(TComponent* AOwner);
+
+    // Default capacity: 4 MiB of text.
+    static constexpr std::size_t DefaultCapacity = 4u << 20;
+    std::size_t Capacity() const { return FCapacity; }
+    void SetCapacity(std::size_t value) { FCapacity = value; }
+
+    // Line breaks CR, LF or CR LF all count; Text() gives CR LF.
+    std::string Text() const;
+    void SetText(const std::string& value);
+    void Clear();
+    int LineCount() const;
+    bool WordWrap() const;
+    void SetWordWrap(bool value);
+    bool ReadOnly() const;
+    void SetReadOnly(bool value);
+
+private:
+    QPlainTextEdit* Edit() const;
+    std::size_t FCapacity = DefaultCapacity;
+};
