@@ -17,7 +17,7 @@ enum class CodePage { Utf8, Big5 };
 
 // 1-based position of the last byte of s that is one of delimiters, or 0.
 // In Big5 the second byte of a double-byte character is never taken for a
-// delimiter (許 is A6 5C: its second byte is "\").
+// delimiter (許 is B3 5C: its second byte is "\").
 std::size_t LastDelimiter(std::string_view delimiters, std::string_view s, CodePage page = CodePage::Utf8);
 
 // True for a Big5 lead byte (0x81..0xFE).

@@ -33,8 +33,8 @@ TEST(LastDelimiter, FindsTheLastDelimiterOneBased)
 
 TEST(LastDelimiter, Big5SecondByteIsNeverADelimiter)
 {
-    // 許 in Big5 is A6 5C, and 5C is "\". "C:\許.mp3" in Big5:
-    const std::string path = "C:\\\xA6\x5C.mp3";
+    // 許 in Big5 is B3 5C, and 5C is "\". "C:\許.mp3" in Big5:
+    const std::string path = "C:\\\xB3\x5C.mp3";
     EXPECT_EQ(LastDelimiter("\\:", path, CodePage::Big5), 3u);   // the real backslash
     EXPECT_EQ(LastDelimiter("\\:", path, CodePage::Utf8), 5u);   // a byte scan is fooled
     // 功 is A5 5C; two such characters in a row, then a real delimiter.
