@@ -269,7 +269,8 @@ TEST(DecodeLyricText, AnyBytesGiveWellFormedUtf8)
                                  std::string("\0\0\xFE\xFF", 4)};
     // Bytes that matter to the decoders: NUL, brackets, backslash, line ends,
     // UTF-8 and Big5 lead and trail bytes, surrogate halves.
-    const std::string special("\0[]\\\r\n\xA4\x5B\xA9\x5D\xC0\xED\xA0\xF4\x90\x80\xBF\xFF\xFE\xD8\xDC", 23);
+    static const char kSpecial[] = "\0[]\\\r\n\xA4\x5B\xA9\x5D\xC0\xED\xA0\xF4\x90\x80\xBF\xFF\xFE\xD8\xDC";
+    const std::string special(kSpecial, sizeof kSpecial - 1);
     for (int round = 0; round < 3000; ++round) {
         std::string bytes = marks[random() % std::size(marks)];
         const std::size_t length = random() % 200;
