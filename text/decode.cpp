@@ -125,30 +125,25 @@ void ReplaceUnshowableCharacters(std::string& utf8)
     utf8.swap(out);
 }
 
+// The byte-order marks, the UTF-32LE one before the UTF-16LE one it begins with.
+struct ByteOrderMark {
+    std::string_view bytes;
+    Encoding encoding;
+};
+using namespace std::string_view_literals;
+constexpr ByteOrderMark kByteOrderMarks[] = {
+    {"\xEF\xBB\xBF"sv, Encoding::Utf8},     {"\xFF\xFE\x00\x00"sv, Encoding::Utf32LE},
+    {"\x00\x00\xFE\xFF"sv, Encoding::Utf32BE}, {"\xFF\xFE"sv, Encoding::Utf16LE},
+    {"\xFE\xFF"sv, Encoding::Utf16BE},
+};
+
 std::size_t ByteOrderMarkLength(std::string_view bytes, Encoding& encoding)
 {
-    const auto starts = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
-    using namespace std::string_view_literals;
-    if (starts("\xEF\xBB\xBF"sv)) {
-        encoding = Encoding::Utf8;
-        return 3;
-    }
-    // The UTF-32LE mark begins with the UTF-16LE one: test it first.
-    if (starts("\xFF\xFE\x00\x00"sv)) {
-        encoding = Encoding::Utf32LE;
-        return 4;
-    }
-    if (starts("\x00\x00\xFE\xFF"sv)) {
-        encoding = Encoding::Utf32BE;
-        return 4;
-    }
-    if (starts("\xFF\xFE"sv)) {
-        encoding = Encoding::Utf16LE;
-        return 2;
-    }
-    if (starts("\xFE\xFF"sv)) {
-        encoding = Encoding::Utf16BE;
-        return 2;
+    for (const ByteOrderMark& mark : kByteOrderMarks) {
+        if (bytes.substr(0, mark.bytes.size()) == mark.bytes) {
+            encoding = mark.encoding;
+            return mark.bytes.size();
+        }
     }
     return 0;
 }
