@@ -1,0 +1,279 @@
+#include "media/FakeMediaService.h"
+
+#include <algorithm>
+
+namespace media {
+
+namespace {
+
+std::string BaseName(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+const char* RequestName(FakeMediaService::Request request)
+{
+    using R = FakeMediaService::Request;
+    switch (request) {
+    case R::Open: return "Open";
+    case R::Close: return "Close";
+    case R::Play: return "Play";
+    case R::Pause: return "Pause";
+    case R::Resume: return "Resume";
+    case R::Stop: return "Stop";
+    case R::SeekToStart: return "SeekToStart";
+    case R::Length: return "Length";
+    case R::Position: return "Position";
+    case R::Mode: return "Mode";
+    }
+    return "?";
+}
+
+} // namespace
+
+FakeMediaService::FakeMediaService() = default;
+FakeMediaService::~FakeMediaService() = default;
+
+void FakeMediaService::AddSong(const std::string& fileName, std::int32_t lengthMs)
+{
+    FSongs[fileName] = Song{std::max<std::int32_t>(lengthMs, 0), std::nullopt};
+}
+
+void FakeMediaService::AddBrokenFile(const std::string& fileName, const std::string& errorText)
+{
+    FSongs[fileName] = Song{0, errorText};
+}
+
+const FakeMediaService::Song* FakeMediaService::FindSong(const std::string& fileName) const
+{
+    auto it = FSongs.find(fileName);
+    if (it == FSongs.end())
+        it = FSongs.find(BaseName(fileName));
+    return it == FSongs.end() ? nullptr : &it->second;
+}
+
+FakeMediaService::Device* FakeMediaService::Find(DeviceId device)
+{
+    auto it = FDevices.find(device);
+    return it == FDevices.end() ? nullptr : &it->second;
+}
+
+std::string FakeMediaService::FileOf(DeviceId device) const
+{
+    auto it = FDevices.find(device);
+    return it == FDevices.end() ? std::string() : it->second.fileName;
+}
+
+void FakeMediaService::FailNext(Request request, ResultCode code, const std::string& text)
+{
+    FFailures[request] = code;
+    if (!text.empty())
+        Fail(code, text);
+}
+
+std::optional<ResultCode> FakeMediaService::Injected(Request request)
+{
+    auto it = FFailures.find(request);
+    if (it == FFailures.end())
+        return std::nullopt;
+    const ResultCode code = it->second;
+    FFailures.erase(it);
+    Log(std::string(RequestName(request)) + " failed " + std::to_string(code));
+    return code;
+}
+
+void FakeMediaService::Owe(DeviceId device, std::optional<std::uint32_t> flag)
+{
+    if (flag)
+        Notify(device, *flag);
+}
+
+ResultCode FakeMediaService::Open(const OpenRequest& request, DeviceId& device)
+{
+    device = 0;
+    if (auto code = Injected(Request::Open))
+        return *code;
+    if (!request.deviceType.empty()) {
+        Log("Open type " + request.deviceType + " refused");
+        return resUnsupportedDevice;
+    }
+    const Song* song = FindSong(request.fileName);
+    if (!song && !FDefaultLength) {
+        Log("Open " + request.fileName + " refused");
+        return Fail(resOpenFailed, "File not found: " + request.fileName);
+    }
+    if (song && song->error) {
+        Log("Open " + request.fileName + " refused");
+        return Fail(resOpenFailed, *song->error);
+    }
+    const DeviceId id = NextDeviceId(FLastId, [this](DeviceId candidate) { return FDevices.count(candidate) > 0; });
+    if (id == 0)
+        return Fail(resFailed, "Too many media devices are open.");
+    FLastId = id;
+    Device& opened = FDevices[id];
+    opened.fileName = request.fileName;
+    opened.length = song ? song->length : *FDefaultLength;
+    RegisterTarget(id, request.target);
+    device = id;
+    Log("Open " + request.fileName + " -> " + std::to_string(id));
+    return resOk;
+}
+
+ResultCode FakeMediaService::Close(DeviceId device)
+{
+    if (auto code = Injected(Request::Close))
+        return *code;
+    Device* found = Find(device);
+    if (!found)
+        return resInvalidDevice;
+    Log("Close " + std::to_string(device));
+    // A closed device tells its target nothing more.
+    UnregisterTarget(device);
+    FDevices.erase(device);
+    return resOk;
+}
+
+ResultCode FakeMediaService::Play(DeviceId device, std::optional<std::int32_t> from)
+{
+    if (auto code = Injected(Request::Play))
+        return *code;
+    Device* found = Find(device);
+    if (!found)
+        return resInvalidDevice;
+    Log("Play " + std::to_string(device) + (from ? " from " + std::to_string(*from) : std::string()));
+    Owe(device, found->pending.Start());
+    if (from)
+        found->position = std::clamp<std::int32_t>(*from, 0, found->length);
+    if (found->position >= found->length) {
+        // Nothing left to play: the request ends at once.
+        found->mode = DeviceMode::Stopped;
+        Owe(device, found->pending.Take(notifySuccessful));
+    } else {
+        found->mode = DeviceMode::Playing;
+    }
+    return resOk;
+}
+
+ResultCode FakeMediaService::Pause(DeviceId device)
+{
+    if (auto code = Injected(Request::Pause))
+        return *code;
+    Device* found = Find(device);
+    if (!found)
+        return resInvalidDevice;
+    Log("Pause " + std::to_string(device));
+    if (found->mode != DeviceMode::Playing)
+        return resOk;
+    Owe(device, found->pending.Take(notifyAborted));
+    found->mode = DeviceMode::Paused;
+    return resOk;
+}
+
+ResultCode FakeMediaService::Resume(DeviceId device)
+{
+    if (auto code = Injected(Request::Resume))
+        return *code;
+    Device* found = Find(device);
+    if (!found)
+        return resInvalidDevice;
+    Log("Resume " + std::to_string(device));
+    if (found->mode != DeviceMode::Paused)
+        return resNotPaused;
+    Owe(device, found->pending.Start());
+    found->mode = DeviceMode::Playing;
+    return resOk;
+}
+
+ResultCode FakeMediaService::Stop(DeviceId device)
+{
+    if (auto code = Injected(Request::Stop))
+        return *code;
+    Device* found = Find(device);
+    if (!found)
+        return resInvalidDevice;
+    Log("Stop " + std::to_string(device));
+    Owe(device, found->pending.Take(notifyAborted));
+    found->mode = DeviceMode::Stopped;
+    return resOk;
+}
+
+ResultCode FakeMediaService::SeekToStart(DeviceId device)
+{
+    if (auto code = Injected(Request::SeekToStart))
+        return *code;
+    Device* found = Find(device);
+    if (!found)
+        return resInvalidDevice;
+    Log("SeekToStart " + std::to_string(device));
+    Owe(device, found->pending.Take(notifyAborted));
+    found->position = 0;
+    found->mode = DeviceMode::Stopped;
+    return resOk;
+}
+
+ResultCode FakeMediaService::Length(DeviceId device, std::int32_t& ms)
+{
+    ms = 0;
+    if (auto code = Injected(Request::Length))
+        return *code;
+    Device* found = Find(device);
+    if (!found)
+        return resInvalidDevice;
+    ms = found->length;
+    return resOk;
+}
+
+ResultCode FakeMediaService::Position(DeviceId device, std::int32_t& ms)
+{
+    ms = 0;
+    if (auto code = Injected(Request::Position))
+        return *code;
+    Device* found = Find(device);
+    if (!found)
+        return resInvalidDevice;
+    ms = found->position;
+    return resOk;
+}
+
+ResultCode FakeMediaService::Mode(DeviceId device, DeviceMode& mode)
+{
+    mode = DeviceMode::NotReady;
+    if (auto code = Injected(Request::Mode))
+        return *code;
+    Device* found = Find(device);
+    if (!found)
+        return resInvalidDevice;
+    mode = found->mode;
+    return resOk;
+}
+
+void FakeMediaService::Advance(std::int32_t ms)
+{
+    if (ms <= 0)
+        return;
+    FNow += ms;
+    for (auto& [id, device] : FDevices) {
+        if (device.mode != DeviceMode::Playing)
+            continue;
+        const std::int64_t next = std::int64_t(device.position) + ms;
+        if (next >= device.length) {
+            device.position = device.length;
+            device.mode = DeviceMode::Stopped;
+            Owe(id, device.pending.Take(notifySuccessful));
+        } else {
+            device.position = static_cast<std::int32_t>(next);
+        }
+    }
+}
+
+void FakeMediaService::RunToEnd()
+{
+    std::int32_t longest = 0;
+    for (const auto& [id, device] : FDevices)
+        if (device.mode == DeviceMode::Playing)
+            longest = std::max(longest, device.length - device.position);
+    Advance(longest);
+}
+
+} // namespace media

@@ -1,0 +1,402 @@
+// TMediaPlayer over the fake media service: the device's rules, with the
+// service's requests logged and time moved by hand.
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "media/FakeMediaService.h"
+#include "media/MPlayer.h"
+
+using media::FakeMediaService;
+using testing::ElementsAre;
+using testing::HasSubstr;
+
+namespace {
+
+class MediaPlayerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake->AddSong("/music/one.mp3", 3000);
+        fake->AddSong("two.mp3", 5000);
+        fake->AddBrokenFile("/music/bad.mp3", "Could not determine type of stream.");
+        player = std::make_unique<TMediaPlayer>(nullptr, fake);
+    }
+    void TearDown() override { TMediaPlayer::SetHandlerDispatcher(nullptr); }
+
+    void OpenAndPlay(const std::string& file)
+    {
+        player->SetFileName(file);
+        player->Open();
+        player->Play();
+    }
+    // Delivers what the device posted to the event loop.
+    static void Deliver() { QCoreApplication::processEvents(); }
+
+    std::shared_ptr<FakeMediaService> fake = std::make_shared<FakeMediaService>();
+    std::unique_ptr<TMediaPlayer> player;
+};
+
+#define EXPECT_MCI_ERROR(statement, text)                                        \
+    do {                                                                         \
+        try {                                                                    \
+            statement;                                                           \
+            ADD_FAILURE() << #statement " did not raise";                        \
+        } catch (const EMCIDeviceError& e) {                                     \
+            EXPECT_EQ(e.Message(), text);                                        \
+        }                                                                        \
+    } while (0)
+
+TEST_F(MediaPlayerTest, StartsWithTheDesignDefaults)
+{
+    EXPECT_TRUE(player->AutoRewind());
+    EXPECT_TRUE(player->AutoEnable());
+    EXPECT_FALSE(player->AutoOpen());
+    EXPECT_FALSE(player->Shareable());
+    EXPECT_EQ(player->DeviceType(), dtAutoSelect);
+    EXPECT_EQ(player->FileName(), "");
+    EXPECT_EQ(player->DeviceID(), 0);
+    EXPECT_EQ(player->Error(), 0u);
+    EXPECT_EQ(player->From(), 0);
+    EXPECT_TRUE(player->Visible());
+    EXPECT_EQ(player->Parent(), nullptr);
+    EXPECT_STREQ(DeviceTypeName(dtAutoSelect), "");
+    EXPECT_STREQ(DeviceTypeName(dtWaveAudio), "WaveAudio");
+}
+
+TEST_F(MediaPlayerTest, WithoutAnOpenDeviceCommandsRaiseAndQueriesReportNotReady)
+{
+    EXPECT_MCI_ERROR(player->Play(), "No MCI device open");
+    EXPECT_MCI_ERROR(player->Stop(), "No MCI device open");
+    EXPECT_MCI_ERROR(player->Pause(), "No MCI device open");
+    EXPECT_MCI_ERROR(player->Length(), "No MCI device open");
+    player->Close(); // silent
+    EXPECT_TRUE(fake->Requests().empty()) << "nothing may be sent before the check";
+
+    EXPECT_EQ(player->Mode(), mdNotReady);
+    EXPECT_NE(player->Error(), 0u);
+    EXPECT_EQ(player->Position(), 0);
+    EXPECT_NE(player->Error(), 0u);
+
+    // After a close the device is closed again.
+    player->SetFileName("/music/one.mp3");
+    player->Open();
+    player->Close();
+    EXPECT_EQ(player->DeviceID(), 0);
+    EXPECT_EQ(player->Mode(), mdNotReady);
+    EXPECT_MCI_ERROR(player->Play(), "No MCI device open");
+}
+
+TEST_F(MediaPlayerTest, OpenReadsTheLengthAndLeavesTheDeviceStoppedAtZero)
+{
+    player->SetFileName("/music/one.mp3");
+    player->Open();
+    EXPECT_NE(player->DeviceID(), 0);
+    EXPECT_EQ(player->Error(), 0u);
+    EXPECT_EQ(player->Length(), 3000);
+    EXPECT_EQ(player->Position(), 0);
+    EXPECT_EQ(player->Mode(), mdStopped);
+    EXPECT_EQ(fake->FileOf(player->DeviceID()), "/music/one.mp3");
+}
+
+TEST_F(MediaPlayerTest, FailedOpenRaisesTheServiceTextAndLeavesTheDeviceClosed)
+{
+    player->SetFileName("/music/bad.mp3");
+    EXPECT_MCI_ERROR(player->Open(), "Could not determine type of stream.");
+    EXPECT_EQ(player->Error(), media::resOpenFailed);
+    EXPECT_EQ(player->DeviceID(), 0);
+    EXPECT_MCI_ERROR(player->Play(), "No MCI device open");
+
+    player->SetFileName("/music/missing.mp3");
+    EXPECT_MCI_ERROR(player->Open(), "File not found: /music/missing.mp3");
+
+    // A code the service has no text for.
+    fake->FailNext(FakeMediaService::Request::Open, 4242);
+    player->SetFileName("/music/one.mp3");
+    EXPECT_MCI_ERROR(player->Open(), "Unknown error code");
+    EXPECT_EQ(player->Error(), 4242u);
+}
+
+TEST_F(MediaPlayerTest, FailedOpenAfterAnOpenSongLeavesNothingOpen)
+{
+    OpenAndPlay("/music/one.mp3");
+    player->SetFileName("/music/bad.mp3");
+    EXPECT_THROW(player->Open(), EMCIDeviceError);
+    EXPECT_EQ(player->DeviceID(), 0);
+    EXPECT_EQ(fake->OpenDeviceCount(), 0);
+}
+
+TEST_F(MediaPlayerTest, OpenWhileOpenClosesTheFirstFile)
+{
+    OpenAndPlay("/music/one.mp3");
+    const auto first = player->DeviceID();
+    player->SetFileName("/music/two.mp3"); // found by its file name
+    player->Open();
+    EXPECT_NE(player->DeviceID(), first);
+    EXPECT_EQ(fake->OpenDeviceCount(), 1);
+    EXPECT_EQ(player->Length(), 5000);
+    EXPECT_EQ(player->Mode(), mdStopped);
+    const auto& log = fake->Requests();
+    const auto close = std::find(log.begin(), log.end(), "Close " + std::to_string(first));
+    ASSERT_NE(close, log.end());
+    EXPECT_THAT(*(close + 1), HasSubstr("Open /music/two.mp3"));
+}
+
+TEST_F(MediaPlayerTest, FailedCloseKeepsTheDeviceButOpenGoesOn)
+{
+    player->SetFileName("/music/one.mp3");
+    player->Open();
+    const auto first = player->DeviceID();
+    fake->FailNext(FakeMediaService::Request::Close, media::resFailed);
+    player->Close();
+    EXPECT_EQ(player->Error(), media::resFailed);
+    EXPECT_EQ(player->DeviceID(), first);
+    EXPECT_EQ(player->Mode(), mdStopped);
+
+    fake->FailNext(FakeMediaService::Request::Close, media::resFailed);
+    player->SetFileName("/music/two.mp3");
+    player->Open();
+    EXPECT_NE(player->DeviceID(), first);
+    EXPECT_EQ(player->Length(), 5000);
+}
+
+TEST_F(MediaPlayerTest, PlayingToTheEndStopsThereAndNotifiesSuccess)
+{
+    int notified = 0;
+    player->OnNotify = [&](TObject* sender) {
+        EXPECT_EQ(sender, player.get());
+        ++notified;
+    };
+    OpenAndPlay("/music/one.mp3");
+    EXPECT_EQ(player->Mode(), mdPlaying);
+    fake->Advance(1200);
+    EXPECT_EQ(player->Position(), 1200);
+    fake->Advance(5000);
+    EXPECT_EQ(player->Mode(), mdStopped);
+    EXPECT_EQ(player->Position(), player->Length());
+    EXPECT_EQ(notified, 0) << "a notification arrives through the event loop";
+    Deliver();
+    EXPECT_EQ(notified, 1);
+    EXPECT_EQ(player->NotifyValue(), nvSuccessful);
+}
+
+TEST_F(MediaPlayerTest, NotificationsTellHowARequestEnded)
+{
+    std::vector<TMPNotifyValues> seen;
+    player->OnNotify = [&](TObject*) { seen.push_back(player->NotifyValue()); };
+    OpenAndPlay("/music/one.mp3");
+    player->Play(); // supersedes the first play
+    player->Pause(); // aborts the second
+    player->Pause(); // resumes
+    player->Stop();  // aborts the resume
+    Deliver();
+    EXPECT_THAT(seen, ElementsAre(nvSuperseded, nvAborted, nvAborted));
+
+    // A closed device tells nothing more, and a freed one is never called.
+    player->Play();
+    player.reset();
+    Deliver();
+    EXPECT_EQ(seen.size(), 3u);
+}
+
+TEST_F(MediaPlayerTest, AnErrorInTheNotifyHandlerGoesToTheDispatcher)
+{
+    std::vector<std::string> reported;
+    TMediaPlayer::SetHandlerDispatcher([&](const std::function<void()>& handler) {
+        try {
+            handler();
+        } catch (const std::exception& e) {
+            reported.push_back(e.what());
+        }
+    });
+    player->OnNotify = [](TObject*) { throw EMCIDeviceError("handler failed"); };
+    OpenAndPlay("/music/one.mp3");
+    fake->RunToEnd();
+    Deliver();
+    EXPECT_THAT(reported, ElementsAre("handler failed"));
+
+    // Without a dispatcher the error stays inside the device.
+    TMediaPlayer::SetHandlerDispatcher(nullptr);
+    player->Play();
+    fake->RunToEnd();
+    EXPECT_NO_THROW(Deliver());
+}
+
+TEST_F(MediaPlayerTest, PauseTogglesAndDoesNothingWhenStopped)
+{
+    OpenAndPlay("/music/one.mp3");
+    fake->Advance(700);
+    fake->ClearRequests();
+    player->Pause();
+    EXPECT_EQ(player->Mode(), mdPaused);
+    fake->Advance(1000);
+    EXPECT_EQ(player->Position(), 700);
+    player->Pause();
+    EXPECT_EQ(player->Mode(), mdPlaying);
+    fake->Advance(100);
+    EXPECT_EQ(player->Position(), 800);
+    EXPECT_THAT(fake->Requests(), ElementsAre("Pause 1", "Resume 1"));
+
+    player->Stop();
+    fake->ClearRequests();
+    player->Pause();
+    EXPECT_TRUE(fake->Requests().empty());
+    EXPECT_EQ(player->Mode(), mdStopped);
+}
+
+TEST_F(MediaPlayerTest, FailedResumeFallsBackToPlayWithThePendingStartPoint)
+{
+    OpenAndPlay("/music/one.mp3");
+    player->Pause();
+    player->SetFrom(2000);
+    fake->FailNext(FakeMediaService::Request::Resume, media::resFailed);
+    fake->ClearRequests();
+    player->Pause();
+    EXPECT_THAT(fake->Requests(), ElementsAre("Resume failed 7", "Play 1 from 2000"));
+    EXPECT_EQ(player->Mode(), mdPlaying);
+    EXPECT_EQ(player->Position(), 2000);
+    EXPECT_EQ(player->Error(), 0u);
+}
+
+TEST_F(MediaPlayerTest, StopKeepsThePositionAndPlayGoesOnFromThere)
+{
+    OpenAndPlay("/music/one.mp3");
+    fake->Advance(1500);
+    player->Stop();
+    EXPECT_EQ(player->Mode(), mdStopped);
+    fake->Advance(500);
+    EXPECT_EQ(player->Position(), 1500);
+    player->Play();
+    fake->Advance(100);
+    EXPECT_EQ(player->Position(), 1600);
+}
+
+TEST_F(MediaPlayerTest, PlayAtTheEndRewindsOnlyWithAutoRewindAndNoStartPoint)
+{
+    OpenAndPlay("/music/one.mp3");
+    fake->RunToEnd();
+    fake->ClearRequests();
+    player->Play();
+    EXPECT_THAT(fake->Requests(), ElementsAre("SeekToStart 1", "Play 1"));
+    EXPECT_EQ(player->Mode(), mdPlaying);
+    EXPECT_EQ(player->Position(), 0);
+
+    // A pending start point wins, even at the end, and is used once.
+    fake->RunToEnd();
+    player->SetFrom(1000);
+    fake->ClearRequests();
+    player->Play();
+    EXPECT_THAT(fake->Requests(), ElementsAre("Play 1 from 1000"));
+    fake->Advance(500);
+    player->Stop();
+    fake->ClearRequests();
+    player->Play();
+    EXPECT_THAT(fake->Requests(), ElementsAre("Play 1"));
+    EXPECT_EQ(player->Position(), 1500);
+
+    // Without AutoRewind, Play at the end stays at the end.
+    fake->RunToEnd();
+    player->SetAutoRewind(false);
+    fake->ClearRequests();
+    player->Play();
+    EXPECT_THAT(fake->Requests(), ElementsAre("Play 1"));
+    EXPECT_EQ(player->Mode(), mdStopped);
+    EXPECT_EQ(player->Position(), 3000);
+}
+
+TEST_F(MediaPlayerTest, SeekSequenceOfTheSeekBarPlaysFromTheNewPosition)
+{
+    // Pause (pauses or resumes), From, Play: from playing and from paused alike.
+    for (bool pausedFirst : {false, true}) {
+        OpenAndPlay("/music/one.mp3");
+        fake->Advance(400);
+        if (pausedFirst)
+            player->Pause();
+        player->Pause();
+        player->SetFrom(2500);
+        EXPECT_EQ(player->From(), 2500);
+        player->Play();
+        EXPECT_EQ(player->Mode(), mdPlaying);
+        EXPECT_EQ(player->Position(), 2500);
+    }
+}
+
+TEST_F(MediaPlayerTest, AutoOpenActsOnlyWhenLoadedFromADesign)
+{
+    player->SetFileName("/music/one.mp3");
+    player->SetAutoOpen(true);
+    EXPECT_EQ(fake->OpenDeviceCount(), 0);
+    EXPECT_EQ(player->DeviceID(), 0);
+
+    player->Loaded();
+    EXPECT_NE(player->DeviceID(), 0);
+    EXPECT_EQ(player->Mode(), mdStopped);
+}
+
+TEST_F(MediaPlayerTest, DestroyingTheDeviceClosesIt)
+{
+    TComponent owner(nullptr);
+    auto* owned = new TMediaPlayer(&owner, fake);
+    owned->SetFileName("/music/one.mp3");
+    owned->Open();
+    owned->Play();
+    const auto id = owned->DeviceID();
+    owned->SetParent(&owner);
+    owned->SetVisible(false);
+    EXPECT_EQ(fake->OpenDeviceCount(), 1);
+    delete owned;
+    EXPECT_EQ(fake->OpenDeviceCount(), 0);
+    EXPECT_EQ(fake->Requests().back(), "Close " + std::to_string(id));
+}
+
+TEST_F(MediaPlayerTest, OtherDeviceTypesAndAMissingServiceGiveClearErrors)
+{
+    player->SetFileName("/music/one.mp3");
+    player->SetDeviceType(dtCDAudio);
+    try {
+        player->Open();
+        ADD_FAILURE() << "opened a device by type";
+    } catch (const EMCIDeviceError& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("choose the device from the file"));
+    }
+
+    TMediaPlayer::SetDefaultService(nullptr);
+    TMediaPlayer lonely(nullptr);
+    lonely.SetFileName("/music/one.mp3");
+    EXPECT_MCI_ERROR(lonely.Open(), "No media service is installed in this program.");
+
+    TMediaPlayer::SetDefaultService(fake);
+    TMediaPlayer installed(nullptr);
+    installed.SetFileName("/music/one.mp3");
+    installed.Open();
+    EXPECT_EQ(installed.Length(), 3000);
+    TMediaPlayer::SetDefaultService(nullptr);
+}
+
+TEST(FakeMediaServiceTest, DefaultLengthAndSeveralDevicesKeepTheirOwnClocks)
+{
+    FakeMediaService fake;
+    fake.SetDefaultLength(10000);
+    media::DeviceId a = 0, b = 0;
+    ASSERT_EQ(fake.Open({"/any/x.mp3", "", false, nullptr}, a), media::resOk);
+    ASSERT_EQ(fake.Open({"/any/y.mp3", "", false, nullptr}, b), media::resOk);
+    EXPECT_NE(a, b);
+    fake.Play(a, std::nullopt);
+    fake.Play(b, 9000);
+    fake.Advance(1500);
+    std::int32_t pa = 0, pb = 0;
+    fake.Position(a, pa);
+    fake.Position(b, pb);
+    EXPECT_EQ(pa, 1500);
+    EXPECT_EQ(pb, 10000);
+    media::DeviceMode mode{};
+    fake.Mode(b, mode);
+    EXPECT_EQ(mode, media::DeviceMode::Stopped);
+    EXPECT_EQ(fake.Now(), 1500);
+    EXPECT_EQ(fake.Close(a), media::resOk);
+    EXPECT_EQ(fake.Close(a), media::resInvalidDevice);
+}
+
+} // namespace
