@@ -1,0 +1,78 @@
+#include "shell/images.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QStyle>
+
+namespace {
+
+QIcon Fallback(const std::string& name)
+{
+    QStyle* style = QApplication::style();
+    if (!style)
+        return {};
+    if (name == "computer")
+        return style->standardIcon(QStyle::SP_ComputerIcon);
+    if (name == "user-desktop")
+        return style->standardIcon(QStyle::SP_DesktopIcon);
+    if (name == "user-home")
+        return style->standardIcon(QStyle::SP_DirHomeIcon);
+    if (name.rfind("drive-", 0) == 0)
+        return style->standardIcon(QStyle::SP_DriveHDIcon);
+    if (name == "folder-remote")
+        return style->standardIcon(QStyle::SP_DriveNetIcon);
+    if (name == "folder-open")
+        return style->standardIcon(QStyle::SP_DirOpenIcon);
+    if (name == "text-x-generic")
+        return style->standardIcon(QStyle::SP_FileIcon);
+    if (name.rfind("emblem-", 0) == 0)
+        return style->standardIcon(QStyle::SP_FileLinkIcon);
+    return style->standardIcon(QStyle::SP_DirIcon);
+}
+
+}  // namespace
+
+TShellImages& TShellImages::System()
+{
+    static TShellImages images;
+    return images;
+}
+
+int TShellImages::IndexOf(const std::string& iconName)
+{
+    if (iconName.empty())
+        return -1;
+    if (const auto found = FIndexes.find(iconName); found != FIndexes.end())
+        return found->second;
+    QIcon icon = QIcon::fromTheme(QString::fromStdString(iconName));
+    if (icon.isNull())
+        icon = Fallback(iconName);
+    const int index = static_cast<int>(FIcons.size());
+    FIcons.push_back(icon);
+    FIndexes.emplace(iconName, index);
+    return index;
+}
+
+QIcon TShellImages::Icon(int index, int overlay)
+{
+    if (index < 0 || index >= Count())
+        return {};
+    if (overlay < 0 || overlay >= Count())
+        return FIcons[static_cast<std::size_t>(index)];
+    const auto key = std::make_pair(index, overlay);
+    if (const auto found = FOverlaid.find(key); found != FOverlaid.end())
+        return found->second;
+    QIcon combined;
+    for (const int size : {16, 22, 32}) {
+        QPixmap pixmap = FIcons[static_cast<std::size_t>(index)].pixmap(size, size);
+        if (pixmap.isNull())
+            continue;
+        QPainter painter(&pixmap);
+        const int mark = size / 2;
+        painter.drawPixmap(0, size - mark, FIcons[static_cast<std::size_t>(overlay)].pixmap(mark, mark));
+        painter.end();
+        combined.addPixmap(pixmap);
+    }
+    FOverlaid.emplace(key, combined);
+    return combined;
+}
