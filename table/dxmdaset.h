@@ -126,7 +126,7 @@ private:
     [[noreturn]] void Error(const std::string& text) const;
     void CheckActive() const;
 
-    // Fields.
+    // Fields and values.
     void AddField(TField* field);
     void RemoveField(TField* field);
     void FieldLayoutChanged();
@@ -137,30 +137,27 @@ private:
     int32_t FieldInteger(const TField* field) const;
     void SetFieldValue(TField* field, const std::string* bytes);
 
-    // Writing and moving.
+    // Writing, ordering and searching.
     void CheckBrowseMode();
-    void BeginNewRecord(int row, bool append);
-    void PlaceRecord(int index);
+    void BeginNewRecord(bool append);
+    void SetState(TDataSetState value);
+    int CompareKeys(const TMemRecord& a, const TMemRecord& b) const;
     int OrderedPlace(const TMemRecord& record) const;
     void SortRecords();
-    int CompareRecords(const TMemRecord& a, const TMemRecord& b) const;
-    void SetState(TDataSetState value);
     int FindByKey(const std::vector<TField*>& fields, const std::vector<std::optional<std::string>>& keys,
                   TLocateOptions options) const;
-    bool LocateRow(int row);
+    int BinarySearch(const TField* field, const std::optional<std::string>& key, TLocateOptions options) const;
 
     // Views.
     enum class TWindowMove { Follow, Top, Bottom, Centre };
+    using TScrolls = std::vector<std::pair<TDataLink*, int>>;
     void AddDataSource(TDataSource* source);
     void RemoveDataSource(TDataSource* source);
-    void FitWindows(TWindowMove how);
+    std::vector<TDataLink*> AllLinks() const;
     void FitWindow(TDataLink* link, TWindowMove how) const;
-    template <typename Notify>
-    void NotifyLinks(Notify notify);
-    void NotifyActive();
-    void NotifyDataChanged();
-    void NotifyScrolled(const std::vector<int>& oldFirst);
-    std::vector<int> WindowFirsts() const;
+    TScrolls FitWindows(TWindowMove how);
+    void NotifyLinks(const std::function<void(TDataLink*)>& notify);
+    void NotifyScrolled(const TScrolls& scrolls);
 
     std::vector<TField*> FFields;
     TIntegerField* FRecIdField = nullptr;

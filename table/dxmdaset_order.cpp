@@ -1,0 +1,233 @@
+// The memory table's ordering by SortedField, the place of a new record, and
+// Locate.
+
+#include <algorithm>
+#include <charconv>
+
+#include "table/dxmdaset.h"
+#include "table/recordlist.h"
+#include "text/collation.h"
+
+namespace {
+
+std::string_view TextOf(const TMemRecord& record, int slot)
+{
+    if (record.IsNull(slot))
+        return {};
+    const std::string& value = record.Text(slot);
+    return std::string_view(value).substr(0, value.find('\0'));
+}
+
+int32_t IntegerOf(const TMemRecord& record, int slot)
+{
+    return record.IsNull(slot) ? 0 : record.Integer(slot);
+}
+
+int Sign(long long value)
+{
+    return value < 0 ? -1 : (value > 0 ? 1 : 0);
+}
+
+bool ParseInteger(std::string_view text, int32_t& value)
+{
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, value);
+    return !text.empty() && error == std::errc() && end == last;
+}
+
+// Two values of one field: -1, 0 or +1. A never-written value counts as
+// empty text (or 0).
+int CompareValues(const TField& field, int slot, const TMemRecord& a, const TMemRecord& b, bool caseless)
+{
+    if (field.DataType() == ftInteger)
+        return Sign(static_cast<long long>(IntegerOf(a, slot)) - IntegerOf(b, slot));
+    return text::Collator::User().Compare(TextOf(a, slot), TextOf(b, slot), caseless);
+}
+
+// A search key against a record's value. A null key sorts before every value
+// and equals a null value; a key that is no number sorts first on a number
+// field (and never matches).
+int CompareKey(const TField& field, int slot, const std::optional<std::string>& key, const TMemRecord& record,
+               bool caseless)
+{
+    if (!key)
+        return record.IsNull(slot) ? 0 : -1;
+    if (field.DataType() == ftInteger) {
+        int32_t number = 0;
+        if (!ParseInteger(*key, number))
+            return -1;
+        return Sign(static_cast<long long>(number) - IntegerOf(record, slot));
+    }
+    return text::Collator::User().Compare(*key, TextOf(record, slot), caseless);
+}
+
+// Whether a record's value matches a Locate key: same length and equal, or,
+// for a partial key, a non-empty key equal to the value's first bytes.
+bool Matches(const TField& field, int slot, const std::optional<std::string>& key, const TMemRecord& record,
+             TLocateOptions options)
+{
+    if (!key)
+        return record.IsNull(slot);
+    const bool caseless = (options & loCaseInsensitive) != 0;
+    if (field.DataType() == ftInteger) {
+        int32_t number = 0;
+        return !record.IsNull(slot) && ParseInteger(*key, number) && number == record.Integer(slot);
+    }
+    const std::string_view value = TextOf(record, slot);
+    if (options & loPartialKey)
+        return !key->empty() && key->size() <= value.size() &&
+               text::Collator::User().Compare(*key, value.substr(0, key->size()), caseless) == 0;
+    return key->size() == value.size() && text::Collator::User().Compare(*key, value, caseless) == 0;
+}
+
+std::vector<std::string> SplitNames(const std::string& names)
+{
+    std::vector<std::string> result;
+    size_t start = 0;
+    while (start <= names.size()) {
+        size_t end = names.find(';', start);
+        if (end == std::string::npos)
+            end = names.size();
+        std::string name = names.substr(start, end - start);
+        const size_t first = name.find_first_not_of(' ');
+        const size_t last = name.find_last_not_of(' ');
+        result.push_back(first == std::string::npos ? std::string() : name.substr(first, last - first + 1));
+        start = end + 1;
+    }
+    return result;
+}
+
+}  // namespace
+
+// ---- Ordering --------------------------------------------------------------
+
+int TdxMemData::CompareKeys(const TMemRecord& a, const TMemRecord& b) const
+{
+    const int result = CompareValues(*FSortField, FSortField->FSlot, a, b, (FSortOptions & soCaseInsensitive) != 0);
+    return (FSortOptions & soDesc) ? -result : result;
+}
+
+int TdxMemData::OrderedPlace(const TMemRecord& record) const
+{
+    // A value at or after the last and strictly after the first goes last;
+    // otherwise in front of the first value that is not smaller. So equal
+    // values take the new record in front of them, unless they end the table
+    // behind some smaller value.
+    const int count = FRecords->Count();
+    if (count == 0)
+        return 0;
+    if (CompareKeys(record, *FRecords->At(count - 1)) >= 0 && CompareKeys(record, *FRecords->At(0)) > 0)
+        return count;
+    return FRecords->PartitionPoint([&](const TMemRecord& existing) { return CompareKeys(existing, record) < 0; });
+}
+
+void TdxMemData::SortRecords()
+{
+    FSortField = FindField(FSortedField);
+    if (!Active() || !FSortField)
+        return;
+    CheckBrowseMode();
+    const TMemRecord* current = FRecords->At(FCurrent);
+    auto records = FRecords->TakeAll();
+    const int recIdSlot = FRecIdField ? FRecIdField->FSlot : -1;
+    std::stable_sort(records.begin(), records.end(), [&](const auto& a, const auto& b) {
+        const int order = CompareKeys(*a, *b);
+        if (order != 0)
+            return order < 0;
+        return recIdSlot >= 0 && IntegerOf(*a, recIdSlot) < IntegerOf(*b, recIdSlot);
+    });
+    for (size_t i = 0; i < records.size(); ++i)
+        if (records[i].get() == current)
+            FCurrent = static_cast<int>(i);
+    FRecords->Assign(std::move(records));
+    FitWindows(TWindowMove::Follow);
+    NotifyLinks([](TDataLink* link) { link->DataSetChanged(); });
+}
+
+void TdxMemData::SetSortedField(const std::string& value)
+{
+    FSortedField = value;
+    SortRecords();
+}
+
+void TdxMemData::SetSortOptions(TSortOptions value)
+{
+    FSortOptions = value;
+    SortRecords();
+}
+
+// ---- Locate ----------------------------------------------------------------
+
+bool TdxMemData::Locate(const std::string& KeyFields, const std::optional<std::string>& KeyValue,
+                        TLocateOptions Options)
+{
+    return Locate(KeyFields, std::vector<std::optional<std::string>>{KeyValue}, Options);
+}
+
+bool TdxMemData::Locate(const std::string& KeyFields, const std::vector<std::optional<std::string>>& KeyValues,
+                        TLocateOptions Options)
+{
+    std::vector<TField*> fields;
+    for (const std::string& name : SplitNames(KeyFields))
+        fields.push_back(FieldByName(name));
+    if (fields.size() != KeyValues.size())
+        Error(Format("Locate: %zu key fields but %zu key values", fields.size(), KeyValues.size()));
+    if (RecordCount() == 0)
+        return false;
+    CheckBrowseMode();
+    const int found = FindByKey(fields, KeyValues, Options);
+    if (found < 0)
+        return false;
+    FBof = FEof = false;
+    if (found == FCurrent) {
+        FitWindows(TWindowMove::Centre);
+        NotifyLinks([](TDataLink* link) { link->DataSetChanged(); });
+        return true;
+    }
+    Fire(BeforeScroll, this);
+    FCurrent = found;
+    NotifyScrolled(FitWindows(TWindowMove::Centre));
+    Fire(AfterScroll, this);
+    return true;
+}
+
+int TdxMemData::FindByKey(const std::vector<TField*>& fields, const std::vector<std::optional<std::string>>& keys,
+                          TLocateOptions options) const
+{
+    const bool caseless = (options & loCaseInsensitive) != 0;
+    if (fields.size() == 1 && fields[0] == FSortField && caseless == ((FSortOptions & soCaseInsensitive) != 0))
+        return BinarySearch(fields[0], keys[0], options);
+    const int count = FRecords->Count();
+    for (int i = 0; i < count; ++i) {
+        const TMemRecord& record = *FRecords->At(i);
+        bool all = true;
+        for (size_t f = 0; f < fields.size() && all; ++f)
+            all = Matches(*fields[f], fields[f]->FSlot, keys[f], record, options);
+        if (all)
+            return i;
+    }
+    return -1;
+}
+
+int TdxMemData::BinarySearch(const TField* field, const std::optional<std::string>& key,
+                             TLocateOptions options) const
+{
+    const bool caseless = (options & loCaseInsensitive) != 0;
+    const bool descending = (FSortOptions & soDesc) != 0;
+    const int slot = field->FSlot;
+    auto compare = [&](const TMemRecord& record) {
+        const int result = CompareKey(*field, slot, key, record, caseless);
+        return descending ? -result : result;
+    };
+    // At or before the first value: the first record; at or after the last:
+    // the last record; else the first record that is not smaller.
+    const int count = FRecords->Count();
+    int candidate;
+    if (compare(*FRecords->At(0)) <= 0)
+        candidate = 0;
+    else if (compare(*FRecords->At(count - 1)) >= 0)
+        candidate = count - 1;
+    else
+        candidate = FRecords->PartitionPoint([&](const TMemRecord& record) { return compare(record) > 0; });
+    return Matches(*field, slot, key, *FRecords->At(candidate), options) ? candidate : -1;
+}

@@ -1,0 +1,68 @@
+// The blocked record list against a plain vector.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "table/recordlist.h"
+
+namespace {
+
+std::unique_ptr<TMemRecord> Tagged(uint32_t tag)
+{
+    auto record = std::make_unique<TMemRecord>(1);
+    record->Identity = tag;
+    return record;
+}
+
+}  // namespace
+
+TEST(RecordList, RandomInsertsAndRemovalsKeepTheOrderOfAPlainList)
+{
+    std::mt19937 random(7);
+    TRecordList list;
+    std::vector<uint32_t> plain;
+    uint32_t next = 1;
+    // Grow well past several block splits, then shrink back to empty.
+    for (int step = 0; step < 6000 && (step < 4000 || !plain.empty()); ++step) {
+        const bool grow = step < 4000 && random() % 4 != 0;
+        if (grow || plain.empty()) {
+            const int at = static_cast<int>(random() % (plain.size() + 1));
+            list.Insert(at, Tagged(next));
+            plain.insert(plain.begin() + at, next++);
+        } else {
+            const int at = static_cast<int>(random() % plain.size());
+            EXPECT_EQ(list.Take(at)->Identity, plain[static_cast<size_t>(at)]);
+            plain.erase(plain.begin() + at);
+        }
+        ASSERT_EQ(list.Count(), static_cast<int>(plain.size()));
+        if (step % 97 == 0) {
+            for (size_t i = 0; i < plain.size(); ++i)
+                ASSERT_EQ(list.At(static_cast<int>(i))->Identity, plain[i]) << "step " << step;
+        }
+    }
+    EXPECT_EQ(list.At(0), nullptr);
+    EXPECT_EQ(list.At(-1), nullptr);
+}
+
+TEST(RecordList, PartitionPointFindsTheFirstRecordNotBeforeAValue)
+{
+    TRecordList list;
+    // 0, 0, 2, 2, 4, 4, ... across many blocks.
+    for (uint32_t i = 0; i < 3000; ++i)
+        list.Add(Tagged(i / 2 * 2));
+    for (uint32_t value : {0u, 1u, 2u, 1001u, 2998u, 2999u, 5000u}) {
+        const int point = list.PartitionPoint([&](const TMemRecord& r) { return r.Identity < value; });
+        EXPECT_EQ(point, static_cast<int>(std::min<uint32_t>((value + 1) / 2 * 2, 3000))) << value;
+    }
+    auto all = list.TakeAll();
+    EXPECT_EQ(list.Count(), 0);
+    ASSERT_EQ(all.size(), 3000u);
+    std::reverse(all.begin(), all.end());
+    list.Assign(std::move(all));
+    EXPECT_EQ(list.Count(), 3000);
+    EXPECT_EQ(list.At(0)->Identity, 2998u);
+    EXPECT_EQ(list.At(2999)->Identity, 0u);
+    list.Insert(1500, Tagged(77));
+    EXPECT_EQ(list.At(1500)->Identity, 77u);
+}
