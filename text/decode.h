@@ -15,8 +15,8 @@
 // character at the end, a lone surrogate) become one U+FFFD each, so the result
 // is always valid UTF-8. So do the characters a legacy code page maps to the
 // Private Use Area (its user-defined characters) or to C1 controls, which
-// would show as boxes or not at all. Zero bytes are characters like any other: a NUL in the
-// text comes out as a NUL byte, where the caller can end the text.
+// would show as boxes or not at all. A NUL is a character like any other: it
+// comes out as a NUL byte, and the caller may end the text there.
 //
 // Time and memory are linear in the input; the detector looks at no more than
 // 64 KB of it.
