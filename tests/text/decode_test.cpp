@@ -104,6 +104,8 @@ TEST(DecodeLyricText, ValidUtf8IsTakenAsItIs)
         EXPECT_FALSE(decoded.byteOrderMark);
         EXPECT_FALSE(decoded.guessed);
     }
+    // Characters of the Private Use Area are the author's own in UTF-8 text.
+    EXPECT_EQ(DecodeLyricText("[00:01.00]\xEE\x80\x80").text, "[00:01.00]\xEE\x80\x80");
     // A NUL is a character like any other; the lyric reader ends the text there.
     EXPECT_EQ(DecodeLyricText(std::string("ab\0cd", 5)).text, std::string("ab\0cd", 5));
 }
