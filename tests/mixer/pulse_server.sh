@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Starts or stops a private PulseAudio server for the mixer tests:
 #
-#   pulse_server.sh start DIR   # a server with one null sink, listening on DIR/native
-#   pulse_server.sh stop DIR    # stops it and removes DIR
+#   pulse_server.sh start DIR [IDLE]  # a server with one null sink, listening on DIR/native
+#   pulse_server.sh stop DIR          # stops it and removes DIR
+#
+# With IDLE (seconds), the server also ends by itself once it has had no client
+# for that long, so that a test that dies before stopping it leaves nothing behind.
 #
 # Everything the server keeps (socket, pid file, state, cookie, log) lives in
 # DIR, so a user's own server is never touched. Works as root too (the server
@@ -11,8 +14,9 @@ set -euo pipefail
 
 action="${1:-}"
 dir="${2:-}"
+idle="${3:--1}"
 if [ -z "$action" ] || [ -z "$dir" ]; then
-    echo "usage: $0 start|stop DIR" >&2
+    echo "usage: $0 start DIR [IDLE] | stop DIR" >&2
     exit 2
 fi
 
@@ -57,7 +61,7 @@ start)
             PULSE_RUNTIME_PATH="$dir" PULSE_STATE_PATH="$dir/state" \
             DBUS_SESSION_BUS_ADDRESS="unix:path=$dir/no-bus" \
             pulseaudio -n --daemonize=yes --use-pid-file=yes --system=no \
-                --exit-idle-time=-1 --disallow-exit=no \
+                --exit-idle-time="$idle" --disallow-exit=no \
                 --log-target="file:$dir/log" \
                 -L "module-null-sink sink_name=test_sink channels=2 channel_map=front-left,front-right" \
                 -L "module-native-protocol-unix socket=$dir/native auth-anonymous=1"

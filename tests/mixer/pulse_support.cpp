@@ -89,7 +89,7 @@ PrivateServer::PrivateServer()
         return;
     FDir = pattern;
     FAddress = "unix:" + FDir + "/native";
-    const std::string command = std::string("'") + MIXER_PULSE_SCRIPT + "' start '" + FDir + "' 2>&1";
+    const std::string command = std::string("'") + MIXER_PULSE_SCRIPT + "' start '" + FDir + "' 20 2>&1";
     const std::string output = Run(command + "; echo rc=$?");
     FStarted = output.find("rc=0") != std::string::npos;
     if (!FStarted)
