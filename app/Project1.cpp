@@ -2,21 +2,21 @@
 // message loop until the window closes.
 
 #include <QApplication>
-#include <QWidget>
 
+#include "app/Unit1.h"
 #include "forms/application.h"
+#include "media/MPlayer.h"
 
 int main(int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
     TApplication app;
     app.Initialize();
+    TMediaPlayer::SetHandlerDispatcher([](const std::function<void()>& handler) { Application->Dispatch(handler); });
 
-    QWidget window;
-    window.setWindowTitle(QString::fromStdString(app.Title()));
-    window.resize(795, 509);  // client size; the frame makes it 803 x 536
-    window.move(215, 189);
-    window.show();
+    // frmMain is set by the window itself as its construction begins.
+    auto* window = new TfrmMain(&app, TPlayerServices::System());
+    window->Show();
 
     app.Run();
     return 0;

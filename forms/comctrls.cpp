@@ -226,3 +226,7 @@ void TToolButton::Click()
     if (OnClick)
         RunHandler([this] { OnClick(this); });
 }
+
+// ---- TToolBar ----
+
+TToolBar::TToolBar(TComponent* AOwner) : TControl(AOwner, new QWidget) {}

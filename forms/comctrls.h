@@ -99,3 +99,19 @@ private:
     TImageList* FImages = nullptr;
     int FImageIndex = -1;
 };
+
+// A tool bar: holds controls at their own places, left to right, and may
+// give its buttons an image list.
+class TToolBar : public TControl {
+public:
+    explicit TToolBar(TComponent* AOwner);
+
+    TImageList* Images() const { return FImages; }
+    void SetImages(TImageList* value) { FImages = value; }
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool value) { FFlat = value; }
+
+private:
+    TImageList* FImages = nullptr;
+    bool FFlat = false;
+};

@@ -1,0 +1,333 @@
+#include "app/Unit1.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "app/CaptionPanel.h"
+#include "app/qivTrackBar.h"
+#include "forms/application.h"
+#include "forms/buttons.h"
+#include "forms/comctrls.h"
+#include "forms/exception.h"
+#include "forms/stdctrls.h"
+#include "forms/timer.h"
+#include "media/MPlayer.h"
+#include "mixer/SSVolumeController.h"
+#include "table/dxmdaset.h"
+#include "text/bytes.h"
+#include "text/decode.h"
+
+TfrmMain* frmMain = nullptr;
+
+TfrmMain::TfrmMain(TComponent* AOwner, TPlayerServices services) : TForm(AOwner), FServices(std::move(services))
+{
+    // The window is known by its global name before its construction runs, so
+    // that its handlers can refer to it while it is being built.
+    frmMain = this;
+    LoadDesign();
+    DoCreate();
+}
+
+TfrmMain::~TfrmMain()
+{
+    if (frmMain == this)
+        frmMain = nullptr;
+}
+
+// ---- Start and close ----
+
+void TfrmMain::FormCreate(TObject*)
+{
+    TrackBar1->SetPosition(ssVolumeController1->Volume());
+    FPlayer = new TMediaPlayer(this, FServices.Media);
+    FPlayer->SetParent(frmMain);
+    FPlayer->SetVisible(false);
+}
+
+void TfrmMain::FormClose(TObject*, TCloseAction&)
+{
+    if (FPlaying)
+        btnStopClick(nullptr);
+    delete FPlayer;
+    FPlayer = nullptr;
+}
+
+// ---- Song list ----
+
+void TfrmMain::ShellTreeView1Click(TObject*)
+{
+    if (FPlaying)
+        btnStopClick(nullptr);
+    const std::string path = ShellTreeView1->SelectedFolderPath();
+    LoadFolder(path);
+}
+
+void TfrmMain::LoadFolder(const std::string& path)
+{
+    if (path.empty())
+        return;
+    dxMemData->Close();
+    dxMemData->Open();
+    FTotalSize = 0;
+    for (int found = FindFirst(path, ".mp3", FSearchRec); found == 0; found = FindNext(FSearchRec)) {
+        if (FSearchRec.Name == "." || FSearchRec.Name == ".." || (FSearchRec.Attr & faDirectory))
+            continue;
+        AddSongRecord(path + "/" + FSearchRec.Name);
+        FTotalSize += FSearchRec.Size;
+    }
+    FindClose(FSearchRec);
+    FFileCount = dxMemData->RecordCount();
+    dxMemData->First();
+    UpdateListCaption();
+}
+
+void TfrmMain::AddSongRecord(const std::string& fullPath)
+{
+    dxMemData->Append();
+    dxMemData->FieldByName("FileName")->SetAsString(StripFileExt(ExtractFileName(fullPath)));
+    dxMemData->FieldByName("FileName2")->SetAsString(fullPath);
+    dxMemData->Post();
+}
+
+void TfrmMain::UpdateListCaption()
+{
+    const std::string count = FFileCount > 0 ? Format("%d ", FFileCount) : "0 ";
+    const double megabytes = FFileCount > 0 ? static_cast<double>(FTotalSize) / 1024 / 1024 : 0.0;
+    const std::string size = Trim(FormatNumberField(megabytes, NumberStyle::User()));
+    dpnlFileList->SetCaption("檔案列表 ( " + count + "個檔案，" + "大小：" + size + " MB )");
+}
+
+void TfrmMain::dxMemDataAfterScroll(TdxMemData*)
+{
+    if (FFileCount == 0)
+        return;
+    FCurrentPath = dxMemData->FieldByName("FileName2")->AsString();
+    FPlayer->SetFileName(FCurrentPath);
+}
+
+// ---- Playback ----
+
+void TfrmMain::btnPlayClick(TObject*)
+{
+    if (!FileExists(FPlayer->FileName()))
+        return;
+    memLyric->Clear();
+    dxMemData2->Close();
+    dxMemData2->Open();
+    LoadLyrics();
+    try {
+        FPlayer->Open();
+    } catch (...) {
+        // The device has closed the song it held: the window goes idle as
+        // after a stop, and the error is reported.
+        if (FPlaying) {
+            pnlTime->SetCaption("00:00");
+            qivTrackBar1->SetPosition(0);
+            EndPlaying();
+        }
+        throw;
+    }
+    FPlayer->Play();
+    FPlaying = true;
+    qivTrackBar1->SetMax(FPlayer->Length());
+    pnlPlayFile->SetCaption(StripFileExt(ExtractFileName(FPlayer->FileName())));
+    pnlPlayTime->SetCaption(MsToMinSec(FPlayer->Length()));
+    FCurrentTitle = pnlPlayFile->Caption();
+    Timer1->SetEnabled(true);
+    AlignTicks(0);
+}
+
+void TfrmMain::btnStopClick(TObject*)
+{
+    pnlTime->SetCaption("00:00");
+    qivTrackBar1->SetPosition(0);
+    FPlayer->Stop();
+    FPlayer->Close();
+    EndPlaying();
+}
+
+void TfrmMain::EndPlaying()
+{
+    FPlaying = false;
+    Timer1->SetEnabled(false);
+    dxMemData2->Close();
+}
+
+void TfrmMain::btnPauseClick(TObject*) { FPlayer->Pause(); }
+
+void TfrmMain::btnPriorClick(TObject*)
+{
+    dxMemData->Locate("FileName", FCurrentTitle, 0);
+    dxMemData->Prior();
+    btnPlayClick(nullptr);
+}
+
+void TfrmMain::btnNextClick(TObject*)
+{
+    dxMemData->Locate("FileName", FCurrentTitle, 0);
+    dxMemData->Next();
+    btnPlayClick(nullptr);
+}
+
+void TfrmMain::dxDBGrid1DblClick(TObject*) { btnPlayClick(nullptr); }
+
+void TfrmMain::Timer1Timer(TObject*)
+{
+    if (!FPlaying)
+        return;
+    int32_t position = FPlayer->Position();
+    const int32_t length = FPlayer->Length();
+    if (position > length)
+        position = 0;
+    qivTrackBar1->SetPosition(position);
+    if (FPlayer->Mode() == mdPlaying)
+        AlignTicks(position);
+}
+
+// Keeps the 1000 ms ticks just after each whole second of the song, so that
+// every second is shown and no lyric line is jumped over.
+void TfrmMain::AlignTicks(int32_t position) { Timer1->Realign(NextTickDelay(position)); }
+
+void TfrmMain::qivTrackBar1MouseDown(TObject*, TMouseButton, TShiftState, int, int) { Timer1->SetEnabled(false); }
+
+void TfrmMain::qivTrackBar1MouseUp(TObject*, TMouseButton, TShiftState, int, int)
+{
+    if (!FPlaying)
+        return;
+    FPlayer->Pause();
+    FPlayer->SetFrom(qivTrackBar1->Position());
+    FPlayer->Play();
+    Timer1->SetEnabled(true);
+    AlignTicks(qivTrackBar1->Position());
+}
+
+// ---- Lyrics ----
+
+namespace {
+
+// The whole file, or the error of a file that cannot be read. A file larger
+// than maxBytes is not read at all.
+std::string ReadLyricFile(const std::string& path, std::size_t maxBytes)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw Exception(Format("Cannot open file \"%s\". %s", path.c_str(), std::strerror(errno)));
+    file.seekg(0, std::ios::end);
+    const std::streamoff size = file.tellg();
+    if (size < 0)
+        throw Exception(Format("Cannot open file \"%s\". %s", path.c_str(), std::strerror(errno)));
+    if (static_cast<std::size_t>(size) > maxBytes)
+        throw Exception("Text exceeds memo capacity");
+    file.seekg(0, std::ios::beg);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    file.read(bytes.data(), size);
+    if (!file)
+        throw Exception(Format("Cannot open file \"%s\". %s", path.c_str(), std::strerror(errno ? errno : EIO)));
+    return bytes;
+}
+
+// Lines end at CR, LF or CR LF.
+std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
+}
+
+}  // namespace
+
+void TfrmMain::LoadLyrics()
+{
+    const std::string path = StripFileExt(dxMemData->FieldByName("FileName2")->AsString()) + ".txt";
+    if (!FileExists(path))
+        return;
+    // Any encoding takes at most four bytes a character, so a file four times
+    // the memo's capacity cannot fit once decoded.
+    std::string text = text::DecodeLyricText(ReadLyricFile(path, 4 * memLyric->Capacity())).text;
+    const std::size_t zero = text.find('\0');
+    if (zero != std::string::npos)
+        text.resize(zero);
+    memLyric->SetText(text);
+
+    const std::vector<std::string> lines = SplitLines(text);
+    dxMemData2->DisableControls();
+    struct Enable {
+        TdxMemData* table;
+        ~Enable() { table->EnableControls(); }
+    } enable{dxMemData2};
+    for (std::string line : lines) {
+        while (line.find('[') != std::string::npos) {
+            dxMemData2->Append();
+            dxMemData2->FieldByName("ID")->SetAsString(text::CutBytes(std::string_view(line).substr(1), 5));
+            dxMemData2->FieldByName("Desc")->SetAsString(StripTimeTags(line));
+            dxMemData2->Post();
+            const std::size_t close = line.find(']');
+            if (close == std::string::npos)
+                break;  // an unclosed tag: nothing more to take from this line
+            line.erase(0, close + 1);
+            if (line.empty() || line.front() != '[')
+                break;
+        }
+    }
+    dxMemData2->First();
+}
+
+void TfrmMain::qivTrackBar1Change(TObject*)
+{
+    pnlTime->SetCaption(MsToMinSec(qivTrackBar1->Position()));
+    if (dxMemData2->Locate("ID", pnlTime->Caption(), 0))
+        pnlCurrentText->SetCaption(dxMemData2->FieldByName("Desc")->AsString());
+}
+
+// ---- Enabling and the step to the next song ----
+
+void TfrmMain::ApplicationEvents1Idle(TObject*, bool&)
+{
+    if (!FPlayer)
+        return;  // the window has closed; the loop is ending
+    btnPlay->SetEnabled(FFileCount > 0 && !FPlaying);
+    btnStop->SetEnabled(FPlaying);
+    btnPause->SetEnabled(FPlaying);
+    btnPrior->SetEnabled(FFileCount > 0 && dxMemData->RecNo() != 1);
+    const int count = dxMemData->RecordCount();
+    btnNext->SetEnabled(count != dxMemData->RecNo());
+    if (FPlaying && cbxPlay->Checked() && FPlayer->Mode() == mdStopped && btnNext->Enabled())
+        btnNextClick(nullptr);
+    if (FPlayer->Mode() == mdStopped)
+        btnStopClick(nullptr);
+    if (FPlayer->Mode() == mdPaused)
+        pnlPlayFile->SetCaption("暫停 Paused");
+    else
+        pnlPlayFile->SetCaption(FCurrentTitle);
+}
+
+// ---- Volume ----
+
+void TfrmMain::TrackBar1Change(TObject*)
+{
+    ssVolumeController1->SetVolume(TrackBar1->Position());
+    TrackBar1->SetHint("音量：" + std::to_string(TrackBar1->Position()));
+}
+
+void TfrmMain::tbtnMuteClick(TObject*)
+{
+    if (ssVolumeController1->Mute()) {
+        ssVolumeController1->SetMute(false);
+        tbtnMute->SetImageIndex(41);
+    } else {
+        ssVolumeController1->SetMute(true);
+        tbtnMute->SetImageIndex(42);
+    }
+}

@@ -1,0 +1,156 @@
+#pragma once
+// The player's one window: the song list, the playback commands, the lyrics,
+// the enabling of the commands with the step to the next song, and the volume.
+// Its components are built from the design description (Unit1Design.cpp); its
+// services (media, mixer, folder namespace) come from a TPlayerServices, so
+// that tests can run the window on fakes.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/routines.h"
+#include "app/PendingControls.h"
+#include "forms/controls.h"
+#include "forms/forms.h"
+
+class QWidget;
+class TApplicationEvents;
+class TCheckBox;
+class TDataSource;
+class TImageList;
+class TMediaPlayer;
+class TMemo;
+class TPanel;
+class TSpeedButton;
+class TStringField;
+class TTimer;
+class TToolBar;
+class TToolButton;
+class TTrackBar;
+class TdxMemData;
+class TqivTrackBar;
+class TssVolumeController;
+class TCaptionPanel;
+
+namespace media { class MediaService; }
+namespace mixer { class MixerService; }
+namespace shell { class TLinuxNamespace; }
+
+// What the window plays on, mixes with and browses.
+struct TPlayerServices {
+    std::shared_ptr<media::MediaService> Media;
+    std::shared_ptr<mixer::MixerService> Mixer;
+    std::shared_ptr<shell::TLinuxNamespace> Namespace;
+
+    // The running system's: GStreamer, the default mixer, the file system.
+    static TPlayerServices System();
+};
+
+class TfrmMain : public TForm {
+public:
+    TfrmMain(TComponent* AOwner, TPlayerServices services);
+    ~TfrmMain() override;
+
+    // Components of the design description.
+    TdxMemData* dxMemData = nullptr;
+    TStringField* dxMemDataFileName = nullptr;
+    TStringField* dxMemDataFileLeng = nullptr;
+    TStringField* dxMemDataFileName2 = nullptr;
+    TdxMemData* dxMemData2 = nullptr;
+    TStringField* dxMemData2ID = nullptr;
+    TStringField* dxMemData2Desc = nullptr;
+    TDataSource* DataSource1 = nullptr;
+    TDataSource* DataSource2 = nullptr;
+    TTimer* Timer1 = nullptr;
+    TssVolumeController* ssVolumeController1 = nullptr;
+    TApplicationEvents* ApplicationEvents1 = nullptr;
+    TImageList* ImageList1 = nullptr;
+    TImageList* ilDockIcons = nullptr;
+
+    TCaptionPanel* dxDockPanel1 = nullptr;
+    TCaptionPanel* dpnlFileList = nullptr;
+    TCaptionPanel* dpnlDynamicLyric = nullptr;
+    TCaptionPanel* dpnlLyric = nullptr;
+    TCaptionPanel* dpnlExplorer = nullptr;
+    TToolBar* ToolBar1 = nullptr;
+    TToolBar* tbMedia = nullptr;
+    TSpeedButton* btnPlay = nullptr;
+    TSpeedButton* btnPause = nullptr;
+    TSpeedButton* btnPrior = nullptr;
+    TSpeedButton* btnNext = nullptr;
+    TSpeedButton* btnStop = nullptr;
+    TqivTrackBar* qivTrackBar1 = nullptr;
+    TPanel* Panel8 = nullptr;
+    TPanel* pnlTime = nullptr;
+    TCheckBox* cbxPlay = nullptr;
+    TToolButton* tbtnMute = nullptr;
+    TTrackBar* TrackBar1 = nullptr;
+    TPanel* Panel12 = nullptr;
+    TPanel* Panel13 = nullptr;
+    TPanel* pnlPlayFile = nullptr;
+    TPanel* pnlPlayTime = nullptr;
+    TPanel* Panel14 = nullptr;
+    TPanel* Panel15 = nullptr;
+    TPanel* pnlCurrentText = nullptr;
+    TdxDBGrid* dxDBGrid1 = nullptr;
+    TdxDBGrid* dxDBGrid2 = nullptr;
+    TMemo* memLyric = nullptr;
+    TShellTreeView* ShellTreeView1 = nullptr;
+
+    // Event handlers.
+    void FormCreate(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void ShellTreeView1Click(TObject* Sender);
+    void dxMemDataAfterScroll(TdxMemData* DataSet);
+    void btnPlayClick(TObject* Sender);
+    void btnStopClick(TObject* Sender);
+    void btnPauseClick(TObject* Sender);
+    void btnPriorClick(TObject* Sender);
+    void btnNextClick(TObject* Sender);
+    void dxDBGrid1DblClick(TObject* Sender);
+    void Timer1Timer(TObject* Sender);
+    void qivTrackBar1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void qivTrackBar1MouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void qivTrackBar1Change(TObject* Sender);
+    void ApplicationEvents1Idle(TObject* Sender, bool& Done);
+    void TrackBar1Change(TObject* Sender);
+    void tbtnMuteClick(TObject* Sender);
+
+    // The window's routines.
+    void LoadFolder(const std::string& path);
+    void AddSongRecord(const std::string& fullPath);
+    void UpdateListCaption();
+    void LoadLyrics();
+    static std::string StripFileExt(const std::string& s) { return ::StripFileExt(s); }
+    static std::string MsToMinSec(int32_t ms) { return ::MsToMinSec(ms); }
+    static std::string StripTimeTags(const std::string& line) { return ::StripTimeTags(line); }
+
+    // Read-only views of the window's state, for the program's tests.
+    int64_t TotalSize() const { return FTotalSize; }
+    int32_t FileCount() const { return FFileCount; }
+    bool Playing() const { return FPlaying; }
+    const std::string& CurrentPath() const { return FCurrentPath; }
+    const std::string& CurrentTitle() const { return FCurrentTitle; }
+    TMediaPlayer* Player() const { return FPlayer; }
+    const TPlayerServices& Services() const { return FServices; }
+
+private:
+    void LoadDesign();
+    void EndPlaying();
+    void AlignTicks(int32_t position);
+
+    // Summed in 64 bits: a folder of songs may hold more than 2 GiB.
+    int64_t FTotalSize = 0;
+    int32_t FFileCount = 0;
+    bool FPlaying = false;
+    std::string FCurrentPath;
+    std::string FCurrentTitle;
+    TSearchRec FSearchRec;
+    TMediaPlayer* FPlayer = nullptr;
+
+    TPlayerServices FServices;
+};
+
+// The program's one window.
+extern TfrmMain* frmMain;

@@ -1,0 +1,414 @@
+// The design of the main window: every component with its parent, its
+// property values and the handlers its events are wired to, by name. The
+// window's logic is in Unit1.cpp.
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <map>
+
+#include "app/CaptionPanel.h"
+#include "app/Unit1.h"
+#include "app/qivTrackBar.h"
+#include "forms/alignlayout.h"
+#include "forms/application.h"
+#include "forms/buttons.h"
+#include "forms/comctrls.h"
+#include "forms/stdctrls.h"
+#include "forms/timer.h"
+#include "mixer/SSVolumeController.h"
+#include "table/datasource.h"
+#include "table/dxmdaset.h"
+
+namespace {
+
+// ---- Handlers by name ----
+
+using NotifyMethod = void (TfrmMain::*)(TObject*);
+using MouseMethod = void (TfrmMain::*)(TObject*, TMouseButton, TShiftState, int, int);
+
+const std::map<std::string, NotifyMethod>& NotifyHandlers()
+{
+    static const std::map<std::string, NotifyMethod> handlers = {
+        {"FormCreate", &TfrmMain::FormCreate},
+        {"ShellTreeView1Click", &TfrmMain::ShellTreeView1Click},
+        {"btnPlayClick", &TfrmMain::btnPlayClick},
+        {"btnStopClick", &TfrmMain::btnStopClick},
+        {"btnPauseClick", &TfrmMain::btnPauseClick},
+        {"btnPriorClick", &TfrmMain::btnPriorClick},
+        {"btnNextClick", &TfrmMain::btnNextClick},
+        {"dxDBGrid1DblClick", &TfrmMain::dxDBGrid1DblClick},
+        {"Timer1Timer", &TfrmMain::Timer1Timer},
+        {"qivTrackBar1Change", &TfrmMain::qivTrackBar1Change},
+        {"TrackBar1Change", &TfrmMain::TrackBar1Change},
+        {"tbtnMuteClick", &TfrmMain::tbtnMuteClick},
+    };
+    return handlers;
+}
+
+const std::map<std::string, MouseMethod>& MouseHandlers()
+{
+    static const std::map<std::string, MouseMethod> handlers = {
+        {"qivTrackBar1MouseDown", &TfrmMain::qivTrackBar1MouseDown},
+        {"qivTrackBar1MouseUp", &TfrmMain::qivTrackBar1MouseUp},
+    };
+    return handlers;
+}
+
+TNotifyEvent Notify(TfrmMain* form, const std::string& name)
+{
+    const NotifyMethod method = NotifyHandlers().at(name);
+    return [form, method](TObject* Sender) { (form->*method)(Sender); };
+}
+
+TMouseEvent Mouse(TfrmMain* form, const std::string& name)
+{
+    const MouseMethod method = MouseHandlers().at(name);
+    return [form, method](TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+        (form->*method)(Sender, Button, Shift, X, Y);
+    };
+}
+
+template <class T, class... Args>
+T* Make(TfrmMain* owner, const char* name, Args&&... args)
+{
+    T* component = new T(owner, std::forward<Args>(args)...);
+    component->SetName(name);
+    return component;
+}
+
+// A control placed inside a parent control's widget at its designed bounds.
+template <class T>
+T* Place(TfrmMain* owner, const char* name, TControl* parent, int left, int top, int width, int height)
+{
+    T* control = Make<T>(owner, name);
+    control->SetParent(parent);
+    control->SetBounds(left, top, width, height);
+    return control;
+}
+
+// A control aligned inside a container widget, taking width or height as designed.
+template <class T>
+T* Align(TfrmMain* owner, const char* name, QWidget* container, TAlign align, int width, int height)
+{
+    T* control = Make<T>(owner, name);
+    control->SetBounds(0, 0, width, height);
+    AlignIn(container, control, align);
+    return control;
+}
+
+TStringField* Field(TfrmMain* owner, const char* name, TdxMemData* table, const char* fieldName, int size,
+                    const char* displayLabel = "", int displayWidth = 0)
+{
+    auto* field = Make<TStringField>(owner, name);
+    field->SetFieldName(fieldName);
+    field->SetSize(size);
+    if (*displayLabel)
+        field->SetDisplayLabel(displayLabel);
+    if (displayWidth > 0)
+        field->SetDisplayWidth(displayWidth);
+    field->SetDataSet(table);
+    return field;
+}
+
+// A display strip: black, aqua "Arial" text, no bevel.
+void Strip(TPanel* panel, TAlignment alignment, int fontHeight, const char* caption = "")
+{
+    panel->SetBevelOuter(TBevelCut::bvNone);
+    panel->SetColor(clBlack);
+    panel->SetFontColor(clAqua);
+    panel->SetFont("Arial", fontHeight);
+    panel->SetAlignment(alignment);
+    panel->SetCaption(caption);
+}
+
+// ---- Pictures ----
+
+QPixmap Blank()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+QIcon Speaker(bool waves)
+{
+    QPixmap pixmap = Blank();
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 40, 40));
+    QPainterPath body;
+    body.moveTo(1, 6);
+    body.lineTo(4, 6);
+    body.lineTo(8, 2);
+    body.lineTo(8, 14);
+    body.lineTo(4, 10);
+    body.lineTo(1, 10);
+    body.closeSubpath();
+    p.drawPath(body);
+    p.setBrush(Qt::NoBrush);
+    if (waves) {
+        p.setPen(QPen(QColor(30, 90, 200), 1.3));
+        p.drawArc(QRectF(6, 5, 5, 6), -60 * 16, 120 * 16);
+        p.drawArc(QRectF(5, 3, 9, 10), -60 * 16, 120 * 16);
+    } else {
+        p.setPen(QPen(QColor(200, 30, 30), 1.5));
+        p.drawLine(QPointF(10, 6), QPointF(14, 10));
+        p.drawLine(QPointF(14, 6), QPointF(10, 10));
+    }
+    return QIcon(pixmap);
+}
+
+enum class Glyph { Play, Pause, Prior, Next, Stop };
+
+QIcon GlyphIcon(Glyph glyph)
+{
+    QPixmap pixmap = Blank();
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(20, 20, 20));
+    auto triangle = [&p](double x0, double x1, bool right) {
+        QPainterPath path;
+        path.moveTo(right ? x0 : x1, 3);
+        path.lineTo(right ? x1 : x0, 8);
+        path.lineTo(right ? x0 : x1, 13);
+        path.closeSubpath();
+        p.drawPath(path);
+    };
+    switch (glyph) {
+    case Glyph::Play: triangle(4, 12, true); break;
+    case Glyph::Pause:
+        p.drawRect(QRectF(4, 3, 3, 10));
+        p.drawRect(QRectF(9, 3, 3, 10));
+        break;
+    case Glyph::Prior:
+        p.drawRect(QRectF(3, 3, 2, 10));
+        triangle(5, 12, false);
+        break;
+    case Glyph::Next:
+        triangle(4, 11, true);
+        p.drawRect(QRectF(11, 3, 2, 10));
+        break;
+    case Glyph::Stop: p.drawRect(QRectF(4, 4, 8, 8)); break;
+    }
+    return QIcon(pixmap);
+}
+
+QIcon TreeIcon()
+{
+    QPixmap pixmap = Blank();
+    QPainter p(&pixmap);
+    p.setPen(QColor(60, 60, 60));
+    p.drawLine(3, 3, 3, 13);
+    p.drawLine(3, 7, 7, 7);
+    p.drawLine(3, 13, 7, 13);
+    p.fillRect(1, 1, 5, 3, QColor(220, 180, 60));
+    p.fillRect(7, 5, 7, 4, QColor(220, 180, 60));
+    p.fillRect(7, 11, 7, 4, QColor(220, 180, 60));
+    return QIcon(pixmap);
+}
+
+QIcon DocumentIcon()
+{
+    QPixmap pixmap = Blank();
+    QPainter p(&pixmap);
+    p.fillRect(3, 1, 10, 14, Qt::white);
+    p.setPen(QColor(60, 60, 60));
+    p.drawRect(3, 1, 10, 14);
+    for (int y = 4; y <= 12; y += 3)
+        p.drawLine(5, y, 11, y);
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+void TfrmMain::LoadDesign()
+{
+    TfrmMain* self = this;
+
+    // -- The window --
+    SetName("frmMain");
+    SetCaption("frmMain");
+    SetWindowBounds(215, 189, 795, 509);  // client size; the frame makes it 803 x 536
+    {
+        QFont font("MS Sans Serif");
+        font.setPixelSize(11);
+        Widget()->setFont(font);
+    }
+    OnCreate = Notify(self, "FormCreate");
+    OnClose = [self](TObject* Sender, TCloseAction& Action) { self->FormClose(Sender, Action); };
+
+    // -- Non-visual components --
+    ImageList1 = Make<TImageList>(self, "ImageList1", 16, 16);
+    for (int i = 0; i < 41; ++i)
+        ImageList1->Add(QIcon(Blank()));
+    ImageList1->Add(Speaker(true));   // 41: sound on
+    ImageList1->Add(Speaker(false));  // 42: muted
+    ilDockIcons = Make<TImageList>(self, "ilDockIcons", 16, 16);
+    ilDockIcons->Add(TreeIcon());
+    ilDockIcons->Add(DocumentIcon());
+    for (int i = 2; i < 12; ++i)
+        ilDockIcons->Add(QIcon(Blank()));
+
+    dxMemData = Make<TdxMemData>(self, "dxMemData");
+    dxMemDataFileName = Field(self, "dxMemDataFileName", dxMemData, "FileName", 40, "檔案名稱", 28);
+    dxMemDataFileLeng = Field(self, "dxMemDataFileLeng", dxMemData, "FileLeng", 6, " 時 間", 9);
+    // Any path the file system allows, so that every listed song can play.
+    dxMemDataFileName2 = Field(self, "dxMemDataFileName2", dxMemData, "FileName2", 4096, "檔案路徑", 168);
+    dxMemData->SetSortedField("FileName");
+    dxMemData->AfterScroll = [self](TdxMemData* DataSet) { self->dxMemDataAfterScroll(DataSet); };
+
+    dxMemData2 = Make<TdxMemData>(self, "dxMemData2");
+    dxMemData2ID = Field(self, "dxMemData2ID", dxMemData2, "ID", 12);
+    dxMemData2Desc = Field(self, "dxMemData2Desc", dxMemData2, "Desc", 120);
+    dxMemData2->SetSortedField("ID");
+
+    DataSource1 = Make<TDataSource>(self, "DataSource1");
+    DataSource1->SetDataSet(dxMemData);
+    DataSource2 = Make<TDataSource>(self, "DataSource2");
+    DataSource2->SetDataSet(dxMemData2);
+
+    Timer1 = Make<TTimer>(self, "Timer1");
+    Timer1->SetEnabled(false);
+    Timer1->SetInterval(1000);
+    Timer1->OnTimer = Notify(self, "Timer1Timer");
+
+    ssVolumeController1 = Make<TssVolumeController>(self, "ssVolumeController1", FServices.Mixer);
+    ssVolumeController1->ReadDesign({/*Mute*/ false, /*Volume*/ 9, /*Balance*/ 0});
+
+    ApplicationEvents1 = Make<TApplicationEvents>(self, "ApplicationEvents1");
+    ApplicationEvents1->OnIdle = [self](TObject* Sender, bool& Done) { self->ApplicationEvents1Idle(Sender, Done); };
+
+    // -- Panels: tool bars on top, the folder tree on the left, the song list
+    //    over the lyric tabs --
+    QWidget* client = ClientArea();
+    auto* clientLayout = new QVBoxLayout(client);
+    clientLayout->setContentsMargins(0, 0, 0, 0);
+    clientLayout->setSpacing(0);
+
+    dxDockPanel1 = Make<TCaptionPanel>(self, "dxDockPanel1");
+    dxDockPanel1->SetCaption("撥放工具列");
+    dxDockPanel1->Widget()->setFixedHeight(82);
+    clientLayout->addWidget(dxDockPanel1->Widget());
+
+    auto* across = new QSplitter(Qt::Horizontal);
+    clientLayout->addWidget(across, 1);
+    dpnlExplorer = Make<TCaptionPanel>(self, "dpnlExplorer");
+    dpnlExplorer->SetCaption("檔案總管");
+    across->addWidget(dpnlExplorer->Widget());
+    auto* down = new QSplitter(Qt::Vertical);
+    across->addWidget(down);
+    across->setSizes({185, 610});
+    dpnlFileList = Make<TCaptionPanel>(self, "dpnlFileList");
+    dpnlFileList->SetCaption("歌曲列表");
+    down->addWidget(dpnlFileList->Widget());
+    auto* tabs = new QTabWidget;
+    tabs->setTabPosition(QTabWidget::South);
+    down->addWidget(tabs);
+    down->setSizes({261, 166});
+    dpnlDynamicLyric = Make<TCaptionPanel>(self, "dpnlDynamicLyric");
+    dpnlDynamicLyric->SetCaption("動態歌詞");
+    tabs->addTab(dpnlDynamicLyric->Widget(), ilDockIcons->Image(1), "動態歌詞");
+    dpnlLyric = Make<TCaptionPanel>(self, "dpnlLyric");
+    dpnlLyric->SetCaption("歌詞原始檔");
+    tabs->addTab(dpnlLyric->Widget(), "歌詞原始檔");
+    tabs->setCurrentIndex(0);
+
+    // -- Tool bar 1: playback --
+    QWidget* tools = dxDockPanel1->ClientArea();
+    ToolBar1 = Align<TToolBar>(self, "ToolBar1", tools, TAlign::alTop, 763, 26);
+    ToolBar1->SetFlat(true);
+    btnPlay = Place<TSpeedButton>(self, "btnPlay", ToolBar1, 0, 0, 23, 22);
+    btnPause = Place<TSpeedButton>(self, "btnPause", ToolBar1, 23, 0, 23, 22);
+    btnPrior = Place<TSpeedButton>(self, "btnPrior", ToolBar1, 46, 0, 23, 22);
+    btnNext = Place<TSpeedButton>(self, "btnNext", ToolBar1, 69, 0, 23, 22);
+    btnStop = Place<TSpeedButton>(self, "btnStop", ToolBar1, 92, 0, 23, 22);
+    for (auto [button, hint, glyph, handler] :
+         {std::tuple{btnPlay, "撥放", Glyph::Play, "btnPlayClick"},
+          std::tuple{btnPause, "暫停", Glyph::Pause, "btnPauseClick"},
+          std::tuple{btnPrior, "上一個", Glyph::Prior, "btnPriorClick"},
+          std::tuple{btnNext, "下一個", Glyph::Next, "btnNextClick"},
+          std::tuple{btnStop, "停止", Glyph::Stop, "btnStopClick"}}) {
+        button->SetFlat(true);
+        button->SetGlyph(GlyphIcon(glyph));
+        button->SetShowHint(true);
+        button->SetHint(hint);
+        button->OnClick = Notify(self, handler);
+    }
+    qivTrackBar1 = Place<TqivTrackBar>(self, "qivTrackBar1", ToolBar1, 115, 0, 102, 22);
+    qivTrackBar1->SetMax(100);
+    qivTrackBar1->SetShowHint(true);
+    qivTrackBar1->SetHint("撥放進度");
+    qivTrackBar1->OnChange = Notify(self, "qivTrackBar1Change");
+    qivTrackBar1->onMouseDown = Mouse(self, "qivTrackBar1MouseDown");
+    qivTrackBar1->onMouseUp = Mouse(self, "qivTrackBar1MouseUp");
+    Panel8 = Place<TPanel>(self, "Panel8", ToolBar1, 217, 0, 44, 22);
+    Panel8->SetBevelOuter(TBevelCut::bvNone);
+    Panel8->SetBorderWidth(3);
+    pnlTime = Align<TPanel>(self, "pnlTime", Panel8->Widget(), TAlign::alClient, 38, 16);
+    Strip(pnlTime, TAlignment::taCenter, 13, "00:00");
+    Panel8->SetBorderWidth(3);
+    cbxPlay = Place<TCheckBox>(self, "cbxPlay", ToolBar1, 261, 0, 102, 22);
+    cbxPlay->SetCaption("撥放全部");
+    cbxPlay->SetChecked(true);
+
+    // -- Tool bar 2: volume and the song strip --
+    tbMedia = Align<TToolBar>(self, "tbMedia", tools, TAlign::alTop, 763, 26);
+    tbMedia->SetFlat(true);
+    tbMedia->SetImages(ImageList1);
+    tbtnMute = Place<TToolButton>(self, "tbtnMute", tbMedia, 0, 0, 23, 22);
+    tbtnMute->SetImages(ImageList1);
+    tbtnMute->SetImageIndex(41);
+    tbtnMute->SetShowHint(true);
+    tbtnMute->SetHint("靜音");
+    tbtnMute->OnClick = Notify(self, "tbtnMuteClick");
+    TrackBar1 = Place<TTrackBar>(self, "TrackBar1", tbMedia, 23, 0, 66, 22);
+    TrackBar1->SetMax(100);
+    TrackBar1->SetPageSize(1);
+    TrackBar1->SetFrequency(5);
+    TrackBar1->SetShowHint(true);
+    TrackBar1->SetHint("調整音量");
+    TrackBar1->OnChange = Notify(self, "TrackBar1Change");
+    Panel12 = Place<TPanel>(self, "Panel12", tbMedia, 89, 0, 240, 22);
+    Panel12->SetBevelOuter(TBevelCut::bvNone);
+    Panel13 = Align<TPanel>(self, "Panel13", Panel12->Widget(), TAlign::alLeft, 6, 16);
+    Strip(Panel13, TAlignment::taLeftJustify, 12);
+    pnlPlayTime = Align<TPanel>(self, "pnlPlayTime", Panel12->Widget(), TAlign::alRight, 40, 16);
+    Strip(pnlPlayTime, TAlignment::taCenter, 12);
+    pnlPlayFile = Align<TPanel>(self, "pnlPlayFile", Panel12->Widget(), TAlign::alClient, 188, 16);
+    Strip(pnlPlayFile, TAlignment::taLeftJustify, 12);
+    Panel12->SetBorderWidth(3);
+
+    // -- Song list --
+    QWidget* list = dpnlFileList->ClientArea();
+    Panel14 = Align<TPanel>(self, "Panel14", list, TAlign::alBottom, 771, 23);
+    Panel14->SetBevelOuter(TBevelCut::bvLowered);
+    Panel15 = Align<TPanel>(self, "Panel15", Panel14->Widget(), TAlign::alLeft, 3, 17);
+    Strip(Panel15, TAlignment::taLeftJustify, 12);
+    pnlCurrentText = Align<TPanel>(self, "pnlCurrentText", Panel14->Widget(), TAlign::alClient, 758, 17);
+    Strip(pnlCurrentText, TAlignment::taLeftJustify, 12);
+    Panel14->SetBorderWidth(2);
+    dxDBGrid1 = Align<TdxDBGrid>(self, "dxDBGrid1", list, TAlign::alClient, 771, 200);
+    dxDBGrid1->SetDataSource(DataSource1);
+    dxDBGrid1->OnDblClick = Notify(self, "dxDBGrid1DblClick");
+
+    // -- Lyrics --
+    dxDBGrid2 = Align<TdxDBGrid>(self, "dxDBGrid2", dpnlDynamicLyric->ClientArea(), TAlign::alClient, 771, 140);
+    dxDBGrid2->SetDataSource(DataSource2);
+    memLyric = Align<TMemo>(self, "memLyric", dpnlLyric->ClientArea(), TAlign::alClient, 771, 140);
+
+    // -- Folder tree --
+    ShellTreeView1 = Align<TShellTreeView>(self, "ShellTreeView1", dpnlExplorer->ClientArea(), TAlign::alClient,
+                                           185, 400);
+    ShellTreeView1->OnClick = Notify(self, "ShellTreeView1Click");
+
+    // -- Loading completes: stored values take effect, the tables open --
+    for (int i = 0; i < ComponentCount(); ++i)
+        Components(i)->Loaded();
+    dxMemData->Open();
+    dxMemData2->Open();
+}
