@@ -161,10 +161,16 @@ std::string TShellFolder::PathName() const
     return name;
 }
 
-void TShellFolder::SetRelativeID(TItemIdList id)
+void TShellFolder::ParentMoved()
+{
+    FFullPIDL = TItemIdList(ConcatIdLists(FParent ? FParent->AbsoluteID() : nullptr, FPIDL.get()));
+}
+
+void TShellFolder::SetRelativeID(TItemIdList id, std::shared_ptr<IShellFolder> SF)
 {
     FFullPIDL = TItemIdList(ConcatIdLists(FParent ? FParent->AbsoluteID() : nullptr, id.get()));
     FPIDL = std::move(id);
+    FShellFolder = std::move(SF);
 }
 
 TShellFolder& DesktopShellFolder()
@@ -301,6 +307,9 @@ protected:
         // The right button shows the menu of the node under it without
         // selecting it.
         if (event->button() == Qt::RightButton)
+            return;
+        // A press on empty space keeps the selection as it is.
+        if (!indexAt(event->position().toPoint()).isValid())
             return;
         QTreeView::mousePressEvent(event);
     }
@@ -782,9 +791,24 @@ void TShellTreeView::Edited(TTreeNode* node, const std::string& text)
     TItemIdList renamed;
     if (!parent || !parent->SetNameOf(node->FData->RelativeID(), text, renamed))
         throw Exception(Format("Rename to %s failed", text.c_str()));
-    node->FData->SetRelativeID(std::move(renamed));
+    auto folder = BindFolder(parent, renamed.get(), nullptr);
+    node->FData->SetRelativeID(std::move(renamed), std::move(folder));
     node->FText = text;
     FModel->Changed(node);
+    // What was listed below it still carries the old name: list it again,
+    // keeping what was expanded and selected there.
+    if (node->Count() > 0) {
+        std::vector<TTreeNode*> below{node};
+        while (!below.empty()) {
+            TTreeNode* at = below.back();
+            below.pop_back();
+            for (auto& child : at->FChildren) {
+                child->FData->ParentMoved();
+                below.push_back(child.get());
+            }
+        }
+        Refresh(node);
+    }
 }
 
 void TShellTreeView::ShowContextMenu(const QPoint& pos, bool fromKeyboard)

@@ -55,8 +55,11 @@ public:
     // A file system path, or the display name for places that have none.
     std::string PathName() const;
 
-    // After a rename: the new relative list (the absolute one follows).
-    void SetRelativeID(shell::TItemIdList id);
+    // After a rename: the new relative list (the absolute one follows) and
+    // the item's folder bound under its new name.
+    void SetRelativeID(shell::TItemIdList id, std::shared_ptr<shell::IShellFolder> SF);
+    // After the parent's absolute list changed: this one follows it.
+    void ParentMoved();
 
 private:
     friend TShellFolder& DesktopShellFolder();

@@ -525,8 +525,6 @@ public:
 
     bool SetNameOf(PCItemIDList relative, const std::string& name, TItemIdList& newRelative) override
     {
-        if (IdListItemCount(relative) != 1 || (FSelf.kind != Location::Drive && FSelf.kind != Location::Item))
-            return false;
         const Location at = Walk(FSelf, relative);
         if (at.kind != Location::Item)
             return false;
@@ -535,7 +533,7 @@ public:
             return false;
         if (name == at.name)
             return false;
-        const std::string target = JoinPath(FSelf.path, name);
+        const std::string target = JoinPath(at.path.substr(0, at.path.size() - at.name.size()), name);
         // Never replace what is already there under the new name.
         if (::renameat2(AT_FDCWD, at.path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
             if (errno != EINVAL && errno != ENOSYS)
@@ -544,7 +542,11 @@ public:
             if (::lstat(target.c_str(), &st) == 0 || ::rename(at.path.c_str(), target.c_str()) != 0)
                 return false;
         }
-        newRelative = TItemIdList(MakeIdList(ItemPayload(kItem, ItemFlags(relative), name)));
+        // The same list with its last item named anew.
+        const PCItemIDList last = LastItem(relative);
+        const TItemIdList parent(CopyParentIdList(relative));
+        const TItemIdList item(MakeIdList(ItemPayload(kItem, ItemFlags(last), name)));
+        newRelative = TItemIdList(ConcatIdLists(parent.get(), item.get()));
         return true;
     }
 
