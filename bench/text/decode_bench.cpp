@@ -85,7 +85,8 @@ void BM_Baseline(benchmark::State& state, const Input& input)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
 }
 
-// Keeps each run's time per iteration to print the ratios at the end.
+// Keeps each run's CPU time per iteration (the machine may be busy with
+// other work) to print the ratios at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
@@ -93,7 +94,7 @@ public:
     {
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+                times[run.benchmark_name()] = run.GetAdjustedCPUTime();
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> times;
