@@ -24,7 +24,8 @@ public:
         // The server to use; nullptr for the usual lookup (PULSE_SERVER, the
         // user's runtime directory, the system server). No server is ever spawned.
         const char* server = nullptr;
-        std::chrono::milliseconds connectTimeout{200};
+        // Leaves room within the 200 ms that start-up may wait for the mixer.
+        std::chrono::milliseconds connectTimeout{180};
         std::chrono::milliseconds requestTimeout{500};
     };
 
