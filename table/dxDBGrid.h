@@ -25,6 +25,12 @@ class TField;
 class TdxDBGrid;
 class QRect;
 
+namespace dxgrid {
+class TGridView;
+class TGridLink;
+class TGridEditor;
+}  // namespace dxgrid
+
 // A column shows the field named by FieldName.
 class TdxDBGridColumn : public TComponent {
 public:
@@ -57,6 +63,7 @@ public:
 
 private:
     friend class TdxDBGrid;
+    friend class dxgrid::TGridView;
     void Changed();
     TdxDBGrid* FGrid = nullptr;
     std::string FFieldName;
@@ -110,10 +117,6 @@ enum TdxDBGridOptionCustomize : unsigned {
 };
 using TdxDBGridOptionsCustomize = unsigned;
 
-namespace dxgrid {
-class TGridView;
-class TGridLink;
-}  // namespace dxgrid
 
 class TdxDBGrid : public TControl {
 public:
@@ -198,6 +201,7 @@ private:
     friend class TdxDBGridColumn;
     friend class dxgrid::TGridView;
     friend class dxgrid::TGridLink;
+    friend class dxgrid::TGridEditor;
 
     void AddColumn(TdxDBGridColumn* column);
     void RemoveColumn(TdxDBGridColumn* column);
@@ -231,6 +235,7 @@ private:
     void DeleteRecord();
     void InsertRecord();
 
+    // The widget; nullptr once a parent widget has freed it.
     dxgrid::TGridView* View() const;
 
     std::unique_ptr<dxgrid::TGridLink> FLink;
@@ -251,7 +256,8 @@ private:
     std::vector<std::vector<std::string>> FRows;
     int FShownFocus = -1;
 
-    // The editor: the text the field held when it opened.
+    // The editor: open, and the text the field held when it opened.
+    bool FEditorOpen = false;
     std::string FEditorOriginal;
     bool FEditorOnPress = false;  // a press on the focused cell: open at release
 };

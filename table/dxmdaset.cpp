@@ -36,7 +36,8 @@ std::string_view UpToZero(const std::string& value)
 
 }  // namespace
 
-TdxMemData::TdxMemData(TComponent* AOwner) : TComponent(AOwner), FRecords(std::make_unique<TRecordList>())
+TdxMemData::TdxMemData(TComponent* AOwner)
+    : TComponent(AOwner), FRecords(std::make_unique<TRecordList>()), FBuffer(std::make_unique<TRecordBuffer>())
 {
     FRecIdField = new TIntegerField(this);
     FRecIdField->SetFieldName("RecId");
@@ -105,19 +106,19 @@ TField* TdxMemData::FieldByName(const std::string& name) const
     return field;
 }
 
-TMemRecord* TdxMemData::ActiveBuffer() const
+TRecordRef TdxMemData::ActiveBuffer() const
 {
     if (FState == dsInsert || FState == dsEdit)
         return FBuffer.get();
     if (FState == dsBrowse && FCurrent >= 0)
         return FRecords->At(FCurrent);
-    return nullptr;
+    return {};
 }
 
-TMemRecord* TdxMemData::RowRecord(int row) const
+TRecordRef TdxMemData::RowRecord(int row) const
 {
     if (!Active() || row < 0 || row >= RowCount())
-        return nullptr;
+        return {};
     if (FState == dsInsert) {
         if (row == FBufferRow)
             return FBuffer.get();
@@ -128,42 +129,42 @@ TMemRecord* TdxMemData::RowRecord(int row) const
     return FRecords->At(row);
 }
 
+namespace {
+
+std::string TextOf(TRecordRef record, TFieldType type, int slot)
+{
+    if (type == ftInteger)
+        return record.IsNull(slot) ? std::string() : std::to_string(record.Integer(slot));
+    return std::string(record.Text(slot));
+}
+
+}  // namespace
+
 bool TdxMemData::FieldIsNull(const TField* field) const
 {
-    const TMemRecord* record = ActiveBuffer();
-    return !record || record->IsNull(field->FSlot);
+    return ActiveBuffer().IsNull(field->FSlot);
 }
 
 std::string TdxMemData::GetAsString(int row, const TField* field) const
 {
     if (!field || field->FDataSet != this)
         return {};
-    const TMemRecord* record = RowRecord(row);
-    if (!record || record->IsNull(field->FSlot))
-        return {};
-    if (field->DataType() == ftInteger)
-        return std::to_string(record->Integer(field->FSlot));
-    return std::string(UpToZero(record->Text(field->FSlot)));
+    return TextOf(RowRecord(row), field->DataType(), field->FSlot);
 }
 
 std::string TdxMemData::FieldText(const TField* field) const
 {
-    const TMemRecord* record = ActiveBuffer();
-    if (!record || record->IsNull(field->FSlot))
-        return {};
-    if (field->DataType() == ftInteger)
-        return std::to_string(record->Integer(field->FSlot));
-    return std::string(UpToZero(record->Text(field->FSlot)));
+    return TextOf(ActiveBuffer(), field->DataType(), field->FSlot);
 }
 
 int32_t TdxMemData::FieldInteger(const TField* field) const
 {
-    const TMemRecord* record = ActiveBuffer();
-    if (!record || record->IsNull(field->FSlot))
+    const TRecordRef record = ActiveBuffer();
+    if (record.IsNull(field->FSlot))
         return 0;
     if (field->DataType() == ftInteger)
-        return record->Integer(field->FSlot);
-    const std::string_view text = UpToZero(record->Text(field->FSlot));
+        return record.Integer(field->FSlot);
+    const std::string_view text = record.Text(field->FSlot);
     int32_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size())
@@ -175,8 +176,7 @@ void TdxMemData::SetFieldValue(TField* field, const std::string* bytes)
 {
     if (FState != dsInsert && FState != dsEdit)
         Error(dbtext::NotEditing);
-    TMemRecord& record = *FBuffer;
-    record.EnsureSlots(FSlotCount);
+    TRecordBuffer& record = *FBuffer;
     if (!bytes) {
         record.Clear(field->FSlot);
     } else if (field->DataType() == ftInteger) {
@@ -228,7 +228,6 @@ void TdxMemData::Open()
         if (field->DataType() != ftString && field->DataType() != ftInteger)
             Error(Format(dbtext::UnsupportedFieldType, FieldTypeName(field->DataType())));
     FRecords->Clear();
-    FBuffer.reset();
     FBufferRow = -1;
     FCurrent = -1;
     FLastRecId = 0;
@@ -250,7 +249,6 @@ void TdxMemData::Close()
         return;
     Fire(BeforeClose, this);
     FRecords->Clear();
-    FBuffer.reset();
     FBufferRow = -1;
     FCurrent = -1;
     FLastRecId = 0;
@@ -303,10 +301,9 @@ void TdxMemData::BeginNewRecord(bool append)
     CheckBrowseMode();
     Fire(BeforeInsert, this);
     Fire(BeforeScroll, this);
-    auto record = std::make_unique<TMemRecord>(FSlotCount);
+    FBuffer->Reset(FSlotCount);
     if (FRecIdField)
-        record->SetInteger(FRecIdField->FSlot, FLastRecId + 1);
-    FBuffer = std::move(record);
+        FBuffer->SetInteger(FRecIdField->FSlot, FLastRecId + 1);
     FBufferRow = append || FCurrent < 0 ? FRecords->Count() : FCurrent;
     FModified = false;
     FBof = false;
@@ -342,8 +339,7 @@ void TdxMemData::Edit()
         return;
     }
     Fire(BeforeEdit, this);
-    FBuffer = std::make_unique<TMemRecord>(*FRecords->At(FCurrent));
-    FBuffer->EnsureSlots(FSlotCount);
+    FRecords->At(FCurrent)->Unpack(*FBuffer);
     FModified = false;
     SetState(dsEdit);
     NotifyLinks([](TDataLink* link) { link->StateChanged(); });
@@ -354,25 +350,24 @@ void TdxMemData::Post()
 {
     if (FState == dsInsert) {
         Fire(BeforePost, this);
-        std::unique_ptr<TMemRecord> record = std::move(FBuffer);
         if (FRecIdField)
-            record->SetInteger(FRecIdField->FSlot, ++FLastRecId);
-        record->Identity = ++FLastIdentity;
+            FBuffer->SetInteger(FRecIdField->FSlot, ++FLastRecId);
+        FBuffer->Identity = ++FLastIdentity;
         int place = FBufferRow;
         if (FSortField && FRecords->Count() > 0)
-            place = OrderedPlace(*record);
-        FRecords->Insert(place, std::move(record));
+            place = OrderedPlace(FBuffer.get());
+        FRecords->Insert(place, TMemRecord::Pack(*FBuffer));
         FCurrent = place;
         FBufferRow = -1;
     } else if (FState == dsEdit) {
         Fire(BeforePost, this);
         std::unique_ptr<TMemRecord> record = FRecords->Take(FCurrent);
-        const bool keyChanged = FSortField && CompareKeys(*record, *FBuffer) != 0;
+        const bool keyChanged = FSortField && CompareKeys(record.get(), FBuffer.get()) != 0;
         FBuffer->Identity = record->Identity;
         int place = FCurrent;
         if (keyChanged && FRecords->Count() > 0)
-            place = OrderedPlace(*FBuffer);
-        FRecords->Insert(place, std::move(FBuffer));
+            place = OrderedPlace(FBuffer.get());
+        FRecords->Insert(place, TMemRecord::Pack(*FBuffer));
         FCurrent = place;
     } else {
         Error(dbtext::NotEditing);
@@ -397,7 +392,6 @@ void TdxMemData::Cancel()
         // An appended record leaves the last record current; an inserted one
         // the record it was inserted in front of.
         FCurrent = std::min(FBufferRow, count - 1);
-        FBuffer.reset();
         FBufferRow = -1;
         FModified = false;
         FBof = FEof = count == 0;
@@ -411,7 +405,6 @@ void TdxMemData::Cancel()
         Fire(AfterScroll, this);
     } else if (FState == dsEdit) {
         Fire(BeforeCancel, this);
-        FBuffer.reset();
         FModified = false;
         SetState(dsBrowse);
         NotifyLinks([](TDataLink* link) {
@@ -435,7 +428,6 @@ void TdxMemData::Delete()
     Fire(BeforeScroll, this);
     // The changes of an edit go with the record.
     const bool wasEditing = FState == dsEdit;
-    FBuffer.reset();
     FModified = false;
     SetState(dsBrowse);
     FRecords->Take(FCurrent);

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,9 @@
 #include "table/db.h"
 
 class TRecordList;
-struct TMemRecord;
+class TMemRecord;
+class TRecordBuffer;
+class TRecordRef;
 
 class TdxMemData : public TComponent {
 public:
@@ -130,8 +133,8 @@ private:
     void AddField(TField* field);
     void RemoveField(TField* field);
     void FieldLayoutChanged();
-    TMemRecord* ActiveBuffer() const;
-    TMemRecord* RowRecord(int row) const;
+    TRecordRef ActiveBuffer() const;
+    TRecordRef RowRecord(int row) const;
     bool FieldIsNull(const TField* field) const;
     std::string FieldText(const TField* field) const;
     int32_t FieldInteger(const TField* field) const;
@@ -141,10 +144,12 @@ private:
     void CheckBrowseMode();
     void BeginNewRecord(bool append);
     void SetState(TDataSetState value);
-    int CompareKeys(const TMemRecord& a, const TMemRecord& b) const;
-    int OrderedPlace(const TMemRecord& record) const;
+    int CompareKeys(TRecordRef a, TRecordRef b) const;
+    int OrderedPlace(TRecordRef record) const;
     void SortRecords();
-    int FindByKey(const std::vector<TField*>& fields, const std::vector<std::optional<std::string>>& keys,
+    bool LocateKeys(std::span<TField* const> fields, std::span<const std::optional<std::string>> keys,
+                    TLocateOptions options);
+    int FindByKey(std::span<TField* const> fields, std::span<const std::optional<std::string>> keys,
                   TLocateOptions options) const;
     int BinarySearch(const TField* field, const std::optional<std::string>& key, TLocateOptions options) const;
 
@@ -165,7 +170,7 @@ private:
     TDataSetState FState = dsInactive;
     std::unique_ptr<TRecordList> FRecords;
     int FCurrent = -1;                     // index of the current record, -1 none
-    std::unique_ptr<TMemRecord> FBuffer;   // the record being inserted or edited
+    std::unique_ptr<TRecordBuffer> FBuffer;  // the record being inserted or edited
     int FBufferRow = -1;                   // row of a record being inserted
     bool FModified = false;
     bool FBof = true;

@@ -10,15 +10,7 @@
 
 namespace {
 
-std::string_view TextOf(const TMemRecord& record, int slot)
-{
-    if (record.IsNull(slot))
-        return {};
-    const std::string& value = record.Text(slot);
-    return std::string_view(value).substr(0, value.find('\0'));
-}
-
-int32_t IntegerOf(const TMemRecord& record, int slot)
+int32_t IntegerOf(TRecordRef record, int slot)
 {
     return record.IsNull(slot) ? 0 : record.Integer(slot);
 }
@@ -37,17 +29,17 @@ bool ParseInteger(std::string_view text, int32_t& value)
 
 // Two values of one field: -1, 0 or +1. A never-written value counts as
 // empty text (or 0).
-int CompareValues(const TField& field, int slot, const TMemRecord& a, const TMemRecord& b, bool caseless)
+int CompareValues(const TField& field, int slot, TRecordRef a, TRecordRef b, bool caseless)
 {
     if (field.DataType() == ftInteger)
         return Sign(static_cast<long long>(IntegerOf(a, slot)) - IntegerOf(b, slot));
-    return text::Collator::User().Compare(TextOf(a, slot), TextOf(b, slot), caseless);
+    return text::Collator::User().Compare(a.Text(slot), b.Text(slot), caseless);
 }
 
 // A search key against a record's value. A null key sorts before every value
 // and equals a null value; a key that is no number sorts first on a number
 // field (and never matches).
-int CompareKey(const TField& field, int slot, const std::optional<std::string>& key, const TMemRecord& record,
+int CompareKey(const TField& field, int slot, const std::optional<std::string>& key, TRecordRef record,
                bool caseless)
 {
     if (!key)
@@ -58,12 +50,12 @@ int CompareKey(const TField& field, int slot, const std::optional<std::string>& 
             return -1;
         return Sign(static_cast<long long>(number) - IntegerOf(record, slot));
     }
-    return text::Collator::User().Compare(*key, TextOf(record, slot), caseless);
+    return text::Collator::User().Compare(*key, record.Text(slot), caseless);
 }
 
 // Whether a record's value matches a Locate key: same length and equal, or,
 // for a partial key, a non-empty key equal to the value's first bytes.
-bool Matches(const TField& field, int slot, const std::optional<std::string>& key, const TMemRecord& record,
+bool Matches(const TField& field, int slot, const std::optional<std::string>& key, TRecordRef record,
              TLocateOptions options)
 {
     if (!key)
@@ -73,7 +65,7 @@ bool Matches(const TField& field, int slot, const std::optional<std::string>& ke
         int32_t number = 0;
         return !record.IsNull(slot) && ParseInteger(*key, number) && number == record.Integer(slot);
     }
-    const std::string_view value = TextOf(record, slot);
+    const std::string_view value = record.Text(slot);
     if (options & loPartialKey)
         return !key->empty() && key->size() <= value.size() &&
                text::Collator::User().Compare(*key, value.substr(0, key->size()), caseless) == 0;
@@ -101,13 +93,13 @@ std::vector<std::string> SplitNames(const std::string& names)
 
 // ---- Ordering --------------------------------------------------------------
 
-int TdxMemData::CompareKeys(const TMemRecord& a, const TMemRecord& b) const
+int TdxMemData::CompareKeys(TRecordRef a, TRecordRef b) const
 {
     const int result = CompareValues(*FSortField, FSortField->FSlot, a, b, (FSortOptions & soCaseInsensitive) != 0);
     return (FSortOptions & soDesc) ? -result : result;
 }
 
-int TdxMemData::OrderedPlace(const TMemRecord& record) const
+int TdxMemData::OrderedPlace(TRecordRef record) const
 {
     // A value at or after the last and strictly after the first goes last;
     // otherwise in front of the first value that is not smaller. So equal
@@ -116,9 +108,9 @@ int TdxMemData::OrderedPlace(const TMemRecord& record) const
     const int count = FRecords->Count();
     if (count == 0)
         return 0;
-    if (CompareKeys(record, *FRecords->At(count - 1)) >= 0 && CompareKeys(record, *FRecords->At(0)) > 0)
+    if (CompareKeys(record, FRecords->At(count - 1)) >= 0 && CompareKeys(record, FRecords->At(0)) > 0)
         return count;
-    return FRecords->PartitionPoint([&](const TMemRecord& existing) { return CompareKeys(existing, record) < 0; });
+    return FRecords->PartitionPoint([&](const TMemRecord& existing) { return CompareKeys(&existing, record) < 0; });
 }
 
 void TdxMemData::SortRecords()
@@ -131,10 +123,10 @@ void TdxMemData::SortRecords()
     auto records = FRecords->TakeAll();
     const int recIdSlot = FRecIdField ? FRecIdField->FSlot : -1;
     std::stable_sort(records.begin(), records.end(), [&](const auto& a, const auto& b) {
-        const int order = CompareKeys(*a, *b);
+        const int order = CompareKeys(a.get(), b.get());
         if (order != 0)
             return order < 0;
-        return recIdSlot >= 0 && IntegerOf(*a, recIdSlot) < IntegerOf(*b, recIdSlot);
+        return recIdSlot >= 0 && IntegerOf(a.get(), recIdSlot) < IntegerOf(b.get(), recIdSlot);
     });
     for (size_t i = 0; i < records.size(); ++i)
         if (records[i].get() == current)
@@ -161,6 +153,10 @@ void TdxMemData::SetSortOptions(TSortOptions value)
 bool TdxMemData::Locate(const std::string& KeyFields, const std::optional<std::string>& KeyValue,
                         TLocateOptions Options)
 {
+    if (KeyFields.find(';') == std::string::npos) {
+        TField* const field = FieldByName(KeyFields);
+        return LocateKeys(std::span(&field, 1), std::span(&KeyValue, 1), Options);
+    }
     return Locate(KeyFields, std::vector<std::optional<std::string>>{KeyValue}, Options);
 }
 
@@ -172,10 +168,16 @@ bool TdxMemData::Locate(const std::string& KeyFields, const std::vector<std::opt
         fields.push_back(FieldByName(name));
     if (fields.size() != KeyValues.size())
         Error(Format("Locate: %zu key fields but %zu key values", fields.size(), KeyValues.size()));
+    return LocateKeys(fields, KeyValues, Options);
+}
+
+bool TdxMemData::LocateKeys(std::span<TField* const> fields, std::span<const std::optional<std::string>> keys,
+                            TLocateOptions options)
+{
     if (RecordCount() == 0)
         return false;
     CheckBrowseMode();
-    const int found = FindByKey(fields, KeyValues, Options);
+    const int found = FindByKey(fields, keys, options);
     if (found < 0)
         return false;
     FBof = FEof = false;
@@ -191,7 +193,7 @@ bool TdxMemData::Locate(const std::string& KeyFields, const std::vector<std::opt
     return true;
 }
 
-int TdxMemData::FindByKey(const std::vector<TField*>& fields, const std::vector<std::optional<std::string>>& keys,
+int TdxMemData::FindByKey(std::span<TField* const> fields, std::span<const std::optional<std::string>> keys,
                           TLocateOptions options) const
 {
     const bool caseless = (options & loCaseInsensitive) != 0;
@@ -199,7 +201,7 @@ int TdxMemData::FindByKey(const std::vector<TField*>& fields, const std::vector<
         return BinarySearch(fields[0], keys[0], options);
     const int count = FRecords->Count();
     for (int i = 0; i < count; ++i) {
-        const TMemRecord& record = *FRecords->At(i);
+        const TRecordRef record = FRecords->At(i);
         bool all = true;
         for (size_t f = 0; f < fields.size() && all; ++f)
             all = Matches(*fields[f], fields[f]->FSlot, keys[f], record, options);
@@ -215,7 +217,7 @@ int TdxMemData::BinarySearch(const TField* field, const std::optional<std::strin
     const bool caseless = (options & loCaseInsensitive) != 0;
     const bool descending = (FSortOptions & soDesc) != 0;
     const int slot = field->FSlot;
-    auto compare = [&](const TMemRecord& record) {
+    auto compare = [&](TRecordRef record) {
         const int result = CompareKey(*field, slot, key, record, caseless);
         return descending ? -result : result;
     };
@@ -223,11 +225,11 @@ int TdxMemData::BinarySearch(const TField* field, const std::optional<std::strin
     // the last record; else the first record that is not smaller.
     const int count = FRecords->Count();
     int candidate;
-    if (compare(*FRecords->At(0)) <= 0)
+    if (compare(FRecords->At(0)) <= 0)
         candidate = 0;
-    else if (compare(*FRecords->At(count - 1)) >= 0)
+    else if (compare(FRecords->At(count - 1)) >= 0)
         candidate = count - 1;
     else
-        candidate = FRecords->PartitionPoint([&](const TMemRecord& record) { return compare(record) > 0; });
-    return Matches(*field, slot, key, *FRecords->At(candidate), options) ? candidate : -1;
+        candidate = FRecords->PartitionPoint([&](const TMemRecord& record) { return compare(&record) > 0; });
+    return Matches(*field, slot, key, FRecords->At(candidate), options) ? candidate : -1;
 }

@@ -10,9 +10,10 @@ namespace {
 
 std::unique_ptr<TMemRecord> Tagged(uint32_t tag)
 {
-    auto record = std::make_unique<TMemRecord>(1);
-    record->Identity = tag;
-    return record;
+    TRecordBuffer buffer;
+    buffer.Reset(1);
+    buffer.Identity = tag;
+    return TMemRecord::Pack(buffer);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ protected:
     void Fill(int count)
     {
         for (int i = 1; i <= count; ++i) {
-            char name[8];
+            char name[16];
             std::snprintf(name, sizeof name, "r%02d", i);
             AddTitles({name});
         }

@@ -1,0 +1,145 @@
+// Fills a sorted table with n random titles (Latin and CJK, many of them
+// equal) by Append/Post, then Locates every title. The baseline sorts the same
+// titles with the same collator (std::sort) and finds each with
+// std::lower_bound. Goals: at n = 100,000 the table takes at most 2x the
+// baseline, and its time grows at most 15x from n = 10,000 to n = 100,000.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "table/dxmdaset.h"
+#include "text/collation.h"
+
+namespace {
+
+// Titles of up to 40 bytes, so that the table keeps them whole: a quarter as
+// many distinct titles as n, so each comes about four times.
+std::vector<std::string> Titles(int n)
+{
+    static const char* const latin[] = {"la", "ve", "ri", "so", "mu", "ka", "Ne", "To", "da", "Sy", " ", "-"};
+    static const char* const cjk[] = {"歌", "愛", "你", "我", "的", "心", "雨", "夜", "風", "月", "花", "海"};
+    std::mt19937 random(12345);
+    const int distinct = std::max(1, n / 4);
+    std::vector<std::string> pool;
+    pool.reserve(static_cast<size_t>(distinct));
+    for (int i = 0; i < distinct; ++i) {
+        std::string title;
+        const bool wide = random() % 2 == 0;
+        const int parts = 2 + static_cast<int>(random() % 6);
+        for (int p = 0; p < parts; ++p)
+            title += wide && random() % 4 != 0 ? cjk[random() % 12] : latin[random() % 12];
+        pool.push_back(title.substr(0, 40));
+    }
+    std::vector<std::string> titles;
+    titles.reserve(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        titles.push_back(pool[random() % pool.size()]);
+    return titles;
+}
+
+const std::vector<std::string>& CachedTitles(int n)
+{
+    static std::map<int, std::vector<std::string>> cache;
+    auto it = cache.find(n);
+    if (it == cache.end())
+        it = cache.emplace(n, Titles(n)).first;
+    return it->second;
+}
+
+void BM_Table(benchmark::State& state)
+{
+    const auto& titles = CachedTitles(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        TdxMemData table(nullptr);
+        table.SetName("dxMemData");
+        auto* title = new TStringField(&table);
+        title->SetFieldName("FileName");
+        title->SetSize(40);
+        title->SetDataSet(&table);
+        table.SetSortedField("FileName");
+        table.Open();
+        table.DisableControls();
+        for (const std::string& value : titles) {
+            table.Append();
+            title->SetAsString(value);
+            table.Post();
+        }
+        table.EnableControls();
+        int found = 0;
+        for (const std::string& value : titles)
+            found += table.Locate("FileName", value, 0) ? 1 : 0;
+        if (found != static_cast<int>(titles.size()))
+            state.SkipWithError("a title was not found");
+        benchmark::DoNotOptimize(found);
+    }
+}
+
+void BM_Baseline(benchmark::State& state)
+{
+    const auto& titles = CachedTitles(static_cast<int>(state.range(0)));
+    const text::Collator& collator = text::Collator::User();
+    auto less = [&](const std::string& a, const std::string& b) { return collator.Compare(a, b) < 0; };
+    for (auto _ : state) {
+        std::vector<std::string> sorted = titles;
+        std::sort(sorted.begin(), sorted.end(), less);
+        int found = 0;
+        for (const std::string& value : titles) {
+            const auto it = std::lower_bound(sorted.begin(), sorted.end(), value, less);
+            found += it != sorted.end() && *it == value ? 1 : 0;
+        }
+        if (found != static_cast<int>(titles.size()))
+            state.SkipWithError("a title was not found");
+        benchmark::DoNotOptimize(found);
+    }
+}
+
+BENCHMARK(BM_Table)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Baseline)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Keeps each run's time per iteration so that the ratios can be printed.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> seconds;
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (run.iterations > 0 && !run.error_occurred)
+                seconds[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto& s = reporter.seconds;
+    const auto get = [&](const char* name) {
+        const auto it = s.find(name);
+        return it == s.end() ? 0.0 : it->second;
+    };
+    const double table10k = get("BM_Table/10000/iterations:3");
+    const double table100k = get("BM_Table/100000/iterations:3");
+    const double base100k = get("BM_Baseline/100000/iterations:3");
+    if (table10k > 0 && table100k > 0 && base100k > 0) {
+        const double vsBaseline = table100k / base100k;
+        const double growth = table100k / table10k;
+        std::printf("\ntable/baseline at n=100000: %.2fx (goal: at most 2x) %s\n", vsBaseline,
+                    vsBaseline <= 2.0 ? "met" : "NOT MET");
+        std::printf("table growth 10000 -> 100000: %.2fx (goal: at most 15x) %s\n", growth,
+                    growth <= 15.0 ? "met" : "NOT MET");
+    } else {
+        std::printf("\n(ratios need BM_Table/10000, BM_Table/100000 and BM_Baseline/100000)\n");
+    }
+    benchmark::Shutdown();
+    return 0;
+}

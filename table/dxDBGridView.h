@@ -1,0 +1,100 @@
+#pragma once
+// The widgets behind TdxDBGrid: a scroll area whose viewport paints the shown
+// rows, a header over it, and the in-place editor. They turn Qt's input into
+// calls of the grid's handlers, each through Application->Dispatch.
+
+#include <QAbstractScrollArea>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <functional>
+
+#include "table/datasource.h"
+
+class TdxDBGrid;
+class QStandardItemModel;
+
+namespace dxgrid {
+
+// Runs a handler of user input as the outermost handler: an error is shown
+// by the application and never reaches Qt.
+void Handle(const std::function<void()>& handler);
+
+// Follows the grid's table for the grid.
+class TGridLink : public TDataLink {
+public:
+    explicit TGridLink(TdxDBGrid* grid) : FGrid(grid) {}
+
+protected:
+    void ActiveChanged() override;
+    void DataSetChanged() override;
+    void DataSetScrolled(int distance) override;
+    void RecordChanged(TField* field) override;
+    void LayoutChanged() override;
+    void StateChanged() override;
+
+private:
+    TdxDBGrid* FGrid;
+};
+
+// Column captions; draws flat unless the grid's look is standard.
+class TGridHeader : public QHeaderView {
+public:
+    TGridHeader(TdxDBGrid* grid, QWidget* parent);
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+
+private:
+    TdxDBGrid* FGrid;
+};
+
+class TGridEditor : public QLineEdit {
+public:
+    TGridEditor(TdxDBGrid* grid, QWidget* parent);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    TdxDBGrid* FGrid;
+};
+
+class TGridView : public QAbstractScrollArea {
+public:
+    explicit TGridView(TdxDBGrid* grid);
+    ~TGridView() override;
+
+    TGridHeader* Header() const { return FHeader; }
+    QStandardItemModel* HeaderModel() const { return FHeaderModel; }
+    TGridEditor* Editor() const { return FEditor; }
+
+    // Header shown or hidden, look changed: the row area's place.
+    void UpdateGeometries();
+    // The header's sections from the grid's columns.
+    void RebuildHeader();
+    void UpdateFrame();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void ScrollBarAction(int action);
+    void PaintRows(QPainter& painter, const QRect& area);
+
+    TdxDBGrid* FGrid;
+    TGridHeader* FHeader;
+    QStandardItemModel* FHeaderModel;
+    TGridEditor* FEditor;
+    QMetaObject::Connection FFocusWatch;
+    int FWheelDelta = 0;
+    bool FSyncingHeader = false;
+};
+
+}  // namespace dxgrid
