@@ -1,14 +1,11 @@
 #pragma once
-// Interim song grid and folder tree, used until the record grid and the
-// shell folder tree are in the tree; they offer the few members the window
-// uses.
+// Interim song grid, used until the record grid is in the tree; it offers
+// the few members the window uses.
 
 #include <string>
 
 #include "forms/control.h"
 
-class QFileSystemModel;
-class QTreeView;
 class TDataSource;
 
 namespace interim {
@@ -24,20 +21,6 @@ private:
     TDataSource* FDataSource = nullptr;
 };
 
-class TShellTreeView : public TControl {
-public:
-    explicit TShellTreeView(TComponent* AOwner);
-    // The selected folder's path, "" when none is selected.
-    std::string SelectedFolderPath() const;
-    // Selects a folder by its path (tests and the program's start).
-    void SetSelectedFolderPath(const std::string& path);
-
-private:
-    QTreeView* Tree() const;
-    QFileSystemModel* FModel = nullptr;
-};
-
 }  // namespace interim
 
 using interim::TdxDBGrid;
-using interim::TShellTreeView;

@@ -6,9 +6,12 @@
 #include "app/Unit1.h"
 #include "forms/application.h"
 #include "media/MPlayer.h"
+#include "shell/ShellCtrls.h"
 
 int main(int argc, char** argv)
 {
+    // The folder tree's shared desktop record exists before any window.
+    InitializeShell();
     QApplication qtApp(argc, argv);
     TApplication app;
     app.Initialize();
@@ -19,5 +22,7 @@ int main(int argc, char** argv)
     window->Show();
 
     app.Run();
+    delete window;
+    FinalizeShell();
     return 0;
 }

@@ -26,6 +26,8 @@ TfrmMain::TfrmMain(TComponent* AOwner, TPlayerServices services) : TForm(AOwner)
     // The window is known by its global name before its construction runs, so
     // that its handlers can refer to it while it is being built.
     frmMain = this;
+    if (FServices.Namespace)
+        shell::SetCurrentNamespace(FServices.Namespace);
     LoadDesign();
     DoCreate();
 }

@@ -13,6 +13,7 @@
 #include "app/PendingControls.h"
 #include "forms/controls.h"
 #include "forms/forms.h"
+#include "shell/ShellCtrls.h"
 
 class QWidget;
 class TApplicationEvents;
@@ -43,6 +44,7 @@ struct TPlayerServices {
     std::shared_ptr<mixer::MixerService> Mixer;
     std::shared_ptr<shell::TLinuxNamespace> Namespace;
 
+    // Null: the process's namespace (shell::CurrentNamespace()) stays.
     // The running system's: GStreamer, the default mixer, the file system.
     static TPlayerServices System();
 };

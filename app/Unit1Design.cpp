@@ -404,6 +404,14 @@ void TfrmMain::LoadDesign()
     // -- Folder tree --
     ShellTreeView1 = Align<TShellTreeView>(self, "ShellTreeView1", dpnlExplorer->ClientArea(), TAlign::alClient,
                                            185, 400);
+    ShellTreeView1->SetObjectTypes(otFolders);
+    ShellTreeView1->SetUseShellImages(true);
+    ShellTreeView1->SetAutoRefresh(false);
+    ShellTreeView1->SetShowRoot(false);
+    ShellTreeView1->SetRightClickSelect(true);
+    ShellTreeView1->SetIndent(19);
+    ShellTreeView1->SetParentColor(false);
+    ShellTreeView1->SetRoot("rfMyComputer");
     ShellTreeView1->OnClick = Notify(self, "ShellTreeView1Click");
 
     // -- Loading completes: stored values take effect, the tables open --

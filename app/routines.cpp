@@ -170,9 +170,13 @@ int Fill(TSearchRec& rec)
 
 int FindFirst(const std::string& folder, const std::string& suffix, TSearchRec& rec)
 {
+    rec.Suffix = suffix;
+    rec.FindHandle.reset();
+    // A place without a file-system path (the tree's Computer) names no folder.
+    if (folder.empty() || folder.front() != '/')
+        return ENOENT;
     std::error_code ec;
     rec.FindHandle = std::make_shared<fs::directory_iterator>(fs::path(folder), ec);
-    rec.Suffix = suffix;
     if (ec) {
         rec.FindHandle.reset();
         return ec.value() ? ec.value() : ENOENT;

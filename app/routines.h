@@ -63,8 +63,9 @@ struct TSearchRec {
     std::string Suffix;  // the names looked for end with this, in any case
 };
 
-// Starts a search of folder for entries whose names end in suffix (ASCII
-// letters in any case), hidden ones included; fills rec with the first one.
+// Starts a search of folder (an absolute path) for entries whose names end in
+// suffix (ASCII letters in any case), hidden ones included; fills rec with the
+// first one.
 // Returns 0 when one was found, else an error number (nothing found, or the
 // folder cannot be read).
 int FindFirst(const std::string& folder, const std::string& suffix, TSearchRec& rec);

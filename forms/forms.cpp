@@ -34,6 +34,10 @@ TForm::~TForm()
 {
     if (auto* window = static_cast<Window_*>(Widget()))
         window->Detach();
+    // The components go first, newest first, while the window that holds
+    // their widgets still exists.
+    while (ComponentCount() > 0)
+        delete Components(ComponentCount() - 1);
 }
 
 QMainWindow* TForm::Window() const { return static_cast<QMainWindow*>(Widget()); }

@@ -134,6 +134,14 @@ TEST_F(SongSearch, MissingFolderFindsNothingAndFileExistsSkipsFolders)
     EXPECT_NE(FindFirst(dir.string(), ".mp3", rec), 0);  // empty folder
     FindClose(rec);
     File("x.mp3", 1);
+    // Only absolute paths name folders: a place name never reads the working folder.
+    const fs::path cwd = fs::current_path();
+    fs::current_path(dir);
+    EXPECT_NE(FindFirst(".", ".mp3", rec), 0);
+    EXPECT_NE(FindFirst("", ".mp3", rec), 0);
+    fs::current_path(cwd);
+    EXPECT_EQ(FindFirst(dir.string(), ".mp3", rec), 0);
+    FindClose(rec);
     EXPECT_TRUE(FileExists((dir / "x.mp3").string()));
     EXPECT_FALSE(FileExists(dir.string()));
     EXPECT_FALSE(FileExists((dir / "y.mp3").string()));

@@ -22,21 +22,22 @@
 #include "media/MPlayer.h"
 #include "mixer/SSVolumeController.h"
 #include "mixer/memory_mixer.h"
+#include "shell/ShellCtrls.h"
+#include "shell/namespace.h"
 #include "table/dxmdaset.h"
 
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = std::filesystem::temp_directory_path() /
-               ("player_window_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root = Home() / ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root);
         Application->SetMessageBoxHook(
             [this](const std::string&, const std::string& text) { boxes.push_back(text); });
         media = std::make_shared<media::FakeMediaService>();
         mixer = std::make_shared<mixer::MemoryMixer>();
+        folders = Namespace();
     }
 
     void TearDown() override
@@ -49,12 +50,38 @@ protected:
         std::filesystem::remove_all(root);
     }
 
+    // The home folder of the computer the folder tree sees: one per test
+    // program, each test's folders below it.
+    static std::filesystem::path Home()
+    {
+        static const std::filesystem::path home =
+            std::filesystem::temp_directory_path() / ("player_window_" + std::to_string(::getpid()));
+        return home;
+    }
+    // The computer as the folder tree sees it: the root and the home folder,
+    // no mounted volumes. The tree's desktop record lasts the whole program,
+    // so there is one namespace for all tests.
+    static std::shared_ptr<shell::TLinuxNamespace> Namespace()
+    {
+        static const std::shared_ptr<shell::TLinuxNamespace> folders = [] {
+            std::filesystem::create_directories(Home());
+            std::ofstream(Home() / "mounts");
+            shell::TNamespaceOptions options;
+            options.MountsFile = (Home() / "mounts").string();
+            options.Home = Home().string();
+            return std::make_shared<shell::TLinuxNamespace>(options);
+        }();
+        return folders;
+    }
+    static void TearDownTestSuite() { std::filesystem::remove_all(Home()); }
+
     // Creates the window, as the program does at its start.
     TfrmMain& Start()
     {
         TPlayerServices services;
         services.Media = media;
         services.Mixer = mixer;
+        services.Namespace = folders;
         frm = std::make_unique<TfrmMain>(nullptr, services);
         return *frm;
     }
@@ -88,10 +115,46 @@ protected:
 
     // The user's actions, each as the message loop runs it.
     void User(const std::function<void()>& action) { Application->Dispatch(action); }
+    // Selects a folder of the test's directory in the tree (Computer, then
+    // home, then the folder) and clicks; "" selects nothing; "Computer"
+    // selects Computer, a place without a file-system path.
     void ClickFolder(const std::string& folder)
     {
-        frm->ShellTreeView1->SetSelectedFolderPath(folder.empty() ? std::string() : Folder(folder));
+        TShellTreeView* tree = frm->ShellTreeView1;
+        TTreeNode* computer = tree->TopItem(0);
+        ASSERT_NE(computer, nullptr);
+        TTreeNode* target = folder.empty() ? nullptr : computer;
+        if (!folder.empty() && folder != "Computer") {
+            tree->Expand(computer);
+            auto isHome = [&](TTreeNode* n) { return n->Data()->PathName() == Home().string(); };
+            TTreeNode* home = Child(computer, isHome);
+            ASSERT_NE(home, nullptr);
+            // Folders made since the last look are listed anew.
+            tree->Refresh(home);
+            home = Child(computer, isHome);
+            ASSERT_NE(home, nullptr);
+            tree->Expand(home);
+            TTreeNode* mine = Child(home, [&](TTreeNode* n) { return n->Text() == root.filename().string(); });
+            ASSERT_NE(mine, nullptr);
+            tree->Expand(mine);
+            target = Child(mine, [&](TTreeNode* n) { return n->Text() == folder; });
+            if (!target) {
+                // A folder that does not exist: the click selects nothing.
+                tree->SetSelected(nullptr);
+                User([&] { frm->ShellTreeView1->OnClick(frm->ShellTreeView1); });
+                return;
+            }
+        }
+        tree->SetSelected(target);
         User([&] { frm->ShellTreeView1->OnClick(frm->ShellTreeView1); });
+    }
+    template <class Pred>
+    static TTreeNode* Child(TTreeNode* parent, Pred pred)
+    {
+        for (int i = 0; i < parent->Count(); ++i)
+            if (pred(parent->Item(i)))
+                return parent->Item(i);
+        return nullptr;
     }
     void SelectRow(int recNo)
     {
@@ -132,6 +195,7 @@ protected:
     std::filesystem::path root;
     std::shared_ptr<media::FakeMediaService> media;
     std::shared_ptr<mixer::MemoryMixer> mixer;
+    std::shared_ptr<shell::TLinuxNamespace> folders;
     std::unique_ptr<TfrmMain> frm;
     std::vector<std::string> boxes;
 };

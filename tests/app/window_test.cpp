@@ -157,9 +157,11 @@ TEST_F(WindowTest, ScanWithoutSongsKeepsPathAndDeviceFileAndNoFolderScansNothing
     Idle();
     EXPECT_EQ(Buttons(), "00000");
 
-    // A folder that does not exist lists nothing either.
-    ClickFolder("missing");
+    // A folder that has gone lists nothing either.
+    ClickFolder("one");
+    User([&] { frm->LoadFolder(Folder("gone")); });
     EXPECT_EQ(frm->FileCount(), 0);
+    EXPECT_EQ(frm->dpnlFileList->Caption().rfind("檔案列表 ( 0 個檔案", 0), 0u);
 
     // No folder selected: the list and caption stay as they are.
     ClickFolder("one");
@@ -167,6 +169,10 @@ TEST_F(WindowTest, ScanWithoutSongsKeepsPathAndDeviceFileAndNoFolderScansNothing
     ClickFolder("");
     EXPECT_EQ(Titles(), (std::vector<std::string>{"a"}));
     EXPECT_EQ(frm->dpnlFileList->Caption(), caption);
+    // Computer has no file-system path: its scan lists nothing.
+    ClickFolder("Computer");
+    EXPECT_TRUE(Titles().empty());
+    EXPECT_EQ(frm->CurrentPath(), a);
 }
 
 TEST_F(WindowTest, TreeClickStopsAPlayingSongEvenWithoutAFolder)
