@@ -22,7 +22,18 @@ constexpr auto kSeekSettleLimit = std::chrono::seconds(2);
 void EnsureGstInit()
 {
     static std::once_flag once;
-    std::call_once(once, [] { gst_init(nullptr, nullptr); });
+    std::call_once(once, [] {
+        gst_init(nullptr, nullptr);
+        // Load what playing an MP3 needs now rather than at the first Open.
+        for (const char* name : {"playbin", "typefind", "id3demux", "mpegaudioparse", "mpg123audiodec", "audioconvert",
+                                 "audioresample", "volume", "autoaudiosink", "fakesink"}) {
+            if (GstElementFactory* factory = gst_element_factory_find(name)) {
+                if (GstPluginFeature* loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory)))
+                    gst_object_unref(loaded);
+                gst_object_unref(factory);
+            }
+        }
+    });
 }
 
 std::int32_t ClampMs(std::int64_t ms)
@@ -157,6 +168,10 @@ private:
     // Moves to a state and waits until it is reached (or the wait times out).
     static bool ChangeState(Device& device, GstState state);
     bool Seek(Device& device, std::int32_t ms);
+    // The device has left playing for `mode`: its pending play ends, aborted.
+    void Halted(Device& device, DeviceMode mode);
+    // Play or Resume could not start: back to `mode`, the request fails.
+    ResultCode PlayFailed(Device& device, DeviceMode mode, const std::string& fallback);
 
     GstOptions FOptions;
     std::thread FInit;
@@ -439,12 +454,8 @@ ResultCode GstMediaService::Play(DeviceId id, std::optional<std::int32_t> from)
         Notify(id, *finished);
         return resOk;
     }
-    if (gst_element_set_state(device->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        std::lock_guard guard(device->lock);
-        device->mode = DeviceMode::Stopped;
-        device->pending.Take(notifyFailure);
-        return Fail(resFailed, device->error.value_or("The device could not start playing."));
-    }
+    if (gst_element_set_state(device->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
+        return PlayFailed(*device, DeviceMode::Stopped, "The device could not start playing.");
     return resOk;
 }
 
@@ -459,16 +470,7 @@ ResultCode GstMediaService::Pause(DeviceId id)
             return resOk;
     }
     const bool ok = ChangeState(*device, GST_STATE_PAUSED);
-    std::optional<std::uint32_t> owed;
-    {
-        std::lock_guard guard(device->lock);
-        // A song that ended meanwhile stays stopped at its end.
-        if (device->mode == DeviceMode::Playing)
-            device->mode = DeviceMode::Paused;
-        owed = device->pending.Take(notifyAborted);
-    }
-    if (owed)
-        Notify(id, *owed);
+    Halted(*device, DeviceMode::Paused);
     return ok ? resOk : Fail(resFailed, "The device could not pause.");
 }
 
@@ -487,12 +489,8 @@ ResultCode GstMediaService::Resume(DeviceId id)
     }
     if (superseded)
         Notify(id, *superseded);
-    if (gst_element_set_state(device->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        std::lock_guard guard(device->lock);
-        device->mode = DeviceMode::Paused;
-        device->pending.Take(notifyFailure);
-        return Fail(resFailed, "The device could not resume playing.");
-    }
+    if (gst_element_set_state(device->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
+        return PlayFailed(*device, DeviceMode::Paused, "The device could not resume playing.");
     return resOk;
 }
 
@@ -502,14 +500,7 @@ ResultCode GstMediaService::Stop(DeviceId id)
     if (!device)
         return resInvalidDevice;
     const bool ok = ChangeState(*device, GST_STATE_PAUSED);
-    std::optional<std::uint32_t> owed;
-    {
-        std::lock_guard guard(device->lock);
-        device->mode = DeviceMode::Stopped;
-        owed = device->pending.Take(notifyAborted);
-    }
-    if (owed)
-        Notify(id, *owed);
+    Halted(*device, DeviceMode::Stopped);
     return ok ? resOk : Fail(resFailed, "The device could not stop.");
 }
 
@@ -520,16 +511,41 @@ ResultCode GstMediaService::SeekToStart(DeviceId id)
         return resInvalidDevice;
     const bool paused = ChangeState(*device, GST_STATE_PAUSED);
     const bool sought = Seek(*device, 0);
-    std::optional<std::uint32_t> owed;
     {
         std::lock_guard guard(device->lock);
-        device->mode = DeviceMode::Stopped;
         device->lastPosition = 0;
-        owed = device->pending.Take(notifyAborted);
+    }
+    Halted(*device, DeviceMode::Stopped);
+    return paused && sought ? resOk : Fail(resFailed, "The device could not move to the start.");
+}
+
+ResultCode GstMediaService::PlayFailed(Device& device, DeviceMode mode, const std::string& fallback)
+{
+    std::optional<std::uint32_t> owed;
+    std::string text;
+    {
+        std::lock_guard guard(device.lock);
+        device.mode = mode;
+        owed = device.pending.Take(notifyFailure);
+        text = device.error.value_or(fallback);
     }
     if (owed)
-        Notify(id, *owed);
-    return paused && sought ? resOk : Fail(resFailed, "The device could not move to the start.");
+        Notify(device.id, *owed);
+    return Fail(resFailed, text);
+}
+
+void GstMediaService::Halted(Device& device, DeviceMode mode)
+{
+    std::optional<std::uint32_t> owed;
+    {
+        std::lock_guard guard(device.lock);
+        // Only a playing song pauses: one that ended meanwhile stays stopped at its end.
+        if (mode != DeviceMode::Paused || device.mode == DeviceMode::Playing)
+            device.mode = mode;
+        owed = device.pending.Take(notifyAborted);
+    }
+    if (owed)
+        Notify(device.id, *owed);
 }
 
 ResultCode GstMediaService::Length(DeviceId id, std::int32_t& ms)

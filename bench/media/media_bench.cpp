@@ -1,0 +1,215 @@
+// Media benchmark, each figure against a baseline measured in the same run:
+//  - CPU time of a process that plays a 60 s MP3 to the null sink with
+//    TMediaPlayer, against gst-launch-1.0 playbin playing it to the same sink;
+//  - Open of a 10 min 320 kbit/s MP3 until its length is known, against
+//    gst-discoverer-1.0 on the same file.
+// Run: media_bench            (all; the CPU pair takes two minutes)
+//      media_bench --play F   (the child that plays F, used by the benchmark)
+//      media_bench --open F   (the child that opens F once and prints its length)
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "media/GstMediaService.h"
+#include "media/MPlayer.h"
+
+extern char** environ;
+
+namespace {
+
+const std::string kSong60 = std::string(MEDIA_BENCH_DATA) + "/song60s.mp3";
+const std::string kSong10min = std::string(MEDIA_BENCH_DATA) + "/song10min320.mp3";
+const char* const kNullSink = "fakesink sync=true";
+std::string gSelf;
+std::map<std::string, double> gFigures;
+
+media::GstOptions NullSink()
+{
+    media::GstOptions options;
+    options.audioSink = kNullSink;
+    return options;
+}
+
+struct ChildCost {
+    double cpuSeconds = 0;
+    double wallSeconds = 0;
+    int status = -1;
+};
+
+// Runs a program and returns its CPU time (user + system) and wall time.
+ChildCost RunChild(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    for (const auto& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    ChildCost cost;
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        return cost;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    rusage usage{};
+    wait4(pid, &cost.status, 0, &usage);
+    cost.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    cost.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+                      usage.ru_stime.tv_usec / 1e6;
+    return cost;
+}
+
+std::string FileUri(const std::string& path)
+{
+    return "file://" + path; // the build paths hold no characters that need escaping
+}
+
+// --play: what the player does for one song: open, play, a 1 s tick that reads
+// the position and length, and the end noticed through the event loop.
+int PlayChild(const std::string& path)
+{
+    int argc = 1;
+    char name[] = "media_bench";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    TMediaPlayer player(nullptr, media::CreateGstMediaService(NullSink()));
+    player.SetFileName(path);
+    player.Open();
+    player.Play();
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { (void)player.Position(), (void)player.Length(); });
+    tick.start(1000);
+    player.OnNotify = [&](TObject*) {
+        if (player.Mode() == mdStopped)
+            QCoreApplication::quit();
+    };
+    QCoreApplication::exec();
+    return player.Position() == player.Length() ? 0 : 1;
+}
+
+// --open: a fresh process that opens the file once, as the player's first Open does.
+int OpenChild(const std::string& path)
+{
+    TMediaPlayer player(nullptr, media::CreateGstMediaService(NullSink()));
+    player.SetFileName(path);
+    player.Open();
+    std::printf("%d\n", player.Length());
+    return player.Length() > 0 ? 0 : 1;
+}
+
+void BM_PlayCpu_TMediaPlayer(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const ChildCost cost = RunChild({gSelf, "--play", kSong60});
+        if (cost.status != 0)
+            state.SkipWithError("the player child failed");
+        state.counters["cpu_s"] = cost.cpuSeconds;
+        state.counters["wall_s"] = cost.wallSeconds;
+        gFigures["play_cpu_ours"] = cost.cpuSeconds;
+    }
+}
+
+void BM_PlayCpu_GstLaunchPlaybin(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const ChildCost cost = RunChild({"gst-launch-1.0", "-q", "playbin", "uri=" + FileUri(kSong60), "flags=audio",
+                                         std::string("audio-sink=") + kNullSink});
+        if (cost.status != 0)
+            state.SkipWithError("gst-launch-1.0 failed");
+        state.counters["cpu_s"] = cost.cpuSeconds;
+        state.counters["wall_s"] = cost.wallSeconds;
+        gFigures["play_cpu_base"] = cost.cpuSeconds;
+    }
+}
+
+void BM_Open10min_InProcess(benchmark::State& state)
+{
+    auto service = media::CreateGstMediaService(NullSink());
+    TMediaPlayer player(nullptr, service);
+    player.SetFileName(kSong10min);
+    player.Open(); // warms the GStreamer registry and the page cache
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        player.Open();
+        benchmark::DoNotOptimize(player.Length());
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    if (player.Length() != 600000)
+        state.SkipWithError("wrong length");
+    gFigures["open_ours"] = total / double(state.iterations());
+}
+
+void BM_Open10min_FreshProcess(benchmark::State& state)
+{
+    double total = 0;
+    for (auto _ : state) {
+        const ChildCost cost = RunChild({gSelf, "--open", kSong10min});
+        if (cost.status != 0)
+            state.SkipWithError("the open child failed");
+        total += cost.wallSeconds;
+    }
+    gFigures["open_ours_process"] = total / double(state.iterations());
+}
+
+void BM_Open10min_GstDiscoverer(benchmark::State& state)
+{
+    double total = 0;
+    for (auto _ : state) {
+        const ChildCost cost = RunChild({"gst-discoverer-1.0", kSong10min});
+        if (cost.status != 0)
+            state.SkipWithError("gst-discoverer-1.0 failed");
+        total += cost.wallSeconds;
+    }
+    gFigures["open_base"] = total / double(state.iterations());
+}
+
+BENCHMARK(BM_Open10min_GstDiscoverer)->Iterations(20)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Open10min_InProcess)->Iterations(20)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Open10min_FreshProcess)->Iterations(20)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlayCpu_GstLaunchPlaybin)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_PlayCpu_TMediaPlayer)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+void PrintRatio(const char* what, const char* ours, const char* base, double goal)
+{
+    if (!gFigures.count(ours) || !gFigures.count(base) || gFigures[base] <= 0)
+        return;
+    const double ratio = gFigures[ours] / gFigures[base];
+    std::printf("%-58s %8.4f / %8.4f = %5.2fx (goal <= %.1fx) %s\n", what, gFigures[ours], gFigures[base], ratio, goal,
+                ratio <= goal ? "ok" : "OVER");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    gSelf = argv[0];
+    if (argc == 3 && std::strcmp(argv[1], "--play") == 0)
+        return PlayChild(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--open") == 0)
+        return OpenChild(argv[2]);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::printf("\nRatios (ours / baseline, same run):\n");
+    PrintRatio("Play 60 s to the null sink, process CPU s vs gst-launch", "play_cpu_ours", "play_cpu_base", 1.5);
+    PrintRatio("Open 10 min 320k until Length, s, in process vs discoverer", "open_ours", "open_base", 2.0);
+    PrintRatio("Open 10 min 320k, fresh process s vs discoverer", "open_ours_process", "open_base", 2.0);
+    return 0;
+}
