@@ -15,7 +15,8 @@ std::unique_ptr<TMemRecord> TMemRecord::Pack(const TRecordBuffer& buffer)
     uint32_t end = 0;
     for (int slot = 0; slot < slots; ++slot) {
         const std::string_view value = buffer.Text(slot);
-        std::memcpy(record->Bytes() + end, value.data(), value.size());
+        if (!value.empty())
+            std::memcpy(record->Bytes() + end, value.data(), value.size());
         end += static_cast<uint32_t>(value.size());
         record->Ends()[slot] = end | (buffer.IsNull(slot) ? NullBit : 0);
     }
