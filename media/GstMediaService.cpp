@@ -250,6 +250,9 @@ GstBusSyncReply GstMediaService::OnBusMessage(GstBus*, GstMessage* message, gpoi
     default:
         break;
     }
+    // Nothing reads the bus's queue: every message ends here, and a dropped
+    // message is ours to release.
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 
