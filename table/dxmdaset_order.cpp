@@ -106,11 +106,13 @@ int TdxMemData::OrderedPlace(TRecordRef record) const
     // values take the new record in front of them, unless they end the table
     // behind some smaller value.
     const int count = FRecords->Count();
-    if (count == 0)
-        return 0;
-    if (CompareKeys(record, FRecords->At(count - 1)) >= 0 && CompareKeys(record, FRecords->At(0)) > 0)
+    const int place =
+        FRecords->PartitionPoint([&](const TMemRecord& existing) { return CompareKeys(&existing, record) < 0; });
+    // 0 < place < count: the first value is smaller, and the last is at or
+    // after the new one, so "at or after the last" means equal to it.
+    if (place > 0 && place < count && CompareKeys(record, FRecords->At(count - 1)) == 0)
         return count;
-    return FRecords->PartitionPoint([&](const TMemRecord& existing) { return CompareKeys(&existing, record) < 0; });
+    return place;
 }
 
 void TdxMemData::SortRecords()
@@ -222,14 +224,15 @@ int TdxMemData::BinarySearch(const TField* field, const std::optional<std::strin
         return descending ? -result : result;
     };
     // At or before the first value: the first record; at or after the last:
-    // the last record; else the first record that is not smaller.
+    // the last record; else the first record that is not smaller. Found from
+    // the first record that is not smaller: it is the first record when the
+    // key is at or before the first value, and past the end when the key is
+    // after the last; in between, "at or after the last" means equal to it.
     const int count = FRecords->Count();
-    int candidate;
-    if (compare(FRecords->At(0)) <= 0)
-        candidate = 0;
-    else if (compare(FRecords->At(count - 1)) >= 0)
+    const int notSmaller =
+        FRecords->PartitionPoint([&](const TMemRecord& record) { return compare(&record) > 0; });
+    int candidate = notSmaller;
+    if (notSmaller == count || (notSmaller > 0 && compare(FRecords->At(count - 1)) == 0))
         candidate = count - 1;
-    else
-        candidate = FRecords->PartitionPoint([&](const TMemRecord& record) { return compare(&record) > 0; });
     return Matches(*field, slot, key, FRecords->At(candidate), options) ? candidate : -1;
 }
