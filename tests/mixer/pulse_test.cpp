@@ -197,27 +197,31 @@ TEST(PulseFaults, NoServerGivesNoPulseMixer)
     EXPECT_EQ(PulseMixer::Open(options), nullptr);
 }
 
-TEST(PulseFaults, WithoutAServerTheDefaultMixerFallsBackAndFailsQuietly)
+TEST(PulseFaults, WithoutAServerTheDefaultMixerFallsBack)
 {
     const std::string saved = std::getenv("PULSE_SERVER") ? std::getenv("PULSE_SERVER") : "";
     SilentSocket silent;
     ASSERT_TRUE(silent.Ready());
     setenv("PULSE_SERVER", silent.Address().c_str(), 1);
-    {
-        TssVolumeController controller(nullptr);
-        EXPECT_NE(controller.Mixer().Name(), "pulse");
-        controller.ReadDesign({false, 9, 0});
-        controller.Loaded();
-        const int volume = controller.Volume();
-        EXPECT_GE(volume, 0);
-        EXPECT_LE(volume, 100);
-        controller.SetMute(true);
-        EXPECT_TRUE(controller.Mute());
-    }
+    std::shared_ptr<mixer::MixerService> fallback = mixer::OpenDefaultMixer();
     if (saved.empty())
         unsetenv("PULSE_SERVER");
     else
         setenv("PULSE_SERVER", saved.c_str(), 1);
+
+    ASSERT_NE(fallback, nullptr);
+    EXPECT_NE(fallback->Name(), "pulse");
+    // On a machine with a sound card this is its "Master", which a test must
+    // not turn up or unmute; without one it is no mixer, and the controller on
+    // it starts and runs quietly.
+    if (fallback->Name() != "none")
+        GTEST_SKIP() << "a sound card answered; its controls are left alone";
+    TssVolumeController controller(nullptr, fallback);
+    controller.ReadDesign({false, 9, 0});
+    controller.Loaded();
+    EXPECT_EQ(controller.Volume(), 9);
+    controller.SetMute(true);
+    EXPECT_TRUE(controller.Mute());
 }
 
 TEST(PulseFaults, AServerKilledBetweenTwoWritesLeavesTheControllerWorkingQuietly)
