@@ -1,5 +1,6 @@
 #include "media/MPlayer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 
@@ -77,6 +78,7 @@ TMediaPlayer::~TMediaPlayer()
     // Closing is best effort here: its result is of no use to anyone.
     if (FDeviceID != 0)
         FService->Close(FDeviceID);
+    CloseUnclosed();
     FService->DetachTarget(this);
 }
 
@@ -113,13 +115,25 @@ void TMediaPlayer::Open()
     FError = FService->Open(request, id);
     if (FError != 0)
         throw EMCIDeviceError(ErrorMessage());
+    if (FOpen) {
+        // The previous device would not close. Rather than leave it playing
+        // with no one to stop it, silence it now and close it later.
+        FService->Stop(FDeviceID);
+        FUnclosed.push_back(FDeviceID);
+    }
     FOpen = true;
     FDeviceID = id;
     Length();
 }
 
+void TMediaPlayer::CloseUnclosed()
+{
+    std::erase_if(FUnclosed, [this](std::uint16_t id) { return FService->Close(id) == 0; });
+}
+
 void TMediaPlayer::Close()
 {
+    CloseUnclosed();
     if (FDeviceID == 0)
         return;
     FError = FService->Close(FDeviceID);

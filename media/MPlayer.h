@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "forms/component.h"
 #include "forms/exception.h"
@@ -111,6 +112,8 @@ public:
 
 private:
     void CheckOpen() const;
+    // Retries closing the devices whose close failed before another was opened.
+    void CloseUnclosed();
     std::string ErrorMessage() const;
     void MediaNotify(std::uint32_t flag) override;
 
@@ -129,5 +132,6 @@ private:
     std::uint32_t FError = 0;
     std::int32_t FFrom = 0;
     bool FFromPending = false;
+    std::vector<std::uint16_t> FUnclosed;
     TMPNotifyValues FNotifyValue = nvSuccessful;
 };

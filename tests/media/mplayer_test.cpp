@@ -155,11 +155,24 @@ TEST_F(MediaPlayerTest, FailedCloseKeepsTheDeviceButOpenGoesOn)
     EXPECT_EQ(player->DeviceID(), first);
     EXPECT_EQ(player->Mode(), mdStopped);
 
+    // A failed Open keeps the device that would not close.
+    fake->FailNext(FakeMediaService::Request::Close, media::resFailed);
+    player->SetFileName("/music/bad.mp3");
+    EXPECT_THROW(player->Open(), EMCIDeviceError);
+    EXPECT_EQ(player->DeviceID(), first);
+
+    player->Play();
     fake->FailNext(FakeMediaService::Request::Close, media::resFailed);
     player->SetFileName("/music/two.mp3");
     player->Open();
     EXPECT_NE(player->DeviceID(), first);
     EXPECT_EQ(player->Length(), 5000);
+    // The first song does not play on behind the second, and is closed at the next chance.
+    media::DeviceMode mode{};
+    ASSERT_EQ(fake->Mode(first, mode), media::resOk);
+    EXPECT_EQ(mode, media::DeviceMode::Stopped);
+    player->Close();
+    EXPECT_EQ(fake->OpenDeviceCount(), 0);
 }
 
 TEST_F(MediaPlayerTest, PlayingToTheEndStopsThereAndNotifiesSuccess)
