@@ -309,11 +309,7 @@ void TdxMemData::BeginNewRecord(bool append)
     FBof = false;
     FEof = append;
     SetState(dsInsert);
-    FitWindows(TWindowMove::Follow);
-    NotifyLinks([](TDataLink* link) {
-        link->StateChanged();
-        link->DataSetChanged();
-    });
+    RecordsChanged(true);
     Fire(OnNewRecord, this);
     Fire(AfterInsert, this);
     Fire(AfterScroll, this);
@@ -375,11 +371,7 @@ void TdxMemData::Post()
     FModified = false;
     FBof = FEof = false;
     SetState(dsBrowse);
-    FitWindows(TWindowMove::Follow);
-    NotifyLinks([](TDataLink* link) {
-        link->StateChanged();
-        link->DataSetChanged();
-    });
+    RecordsChanged(true);
     Fire(AfterPost, this);
 }
 
@@ -396,11 +388,7 @@ void TdxMemData::Cancel()
         FModified = false;
         FBof = FEof = count == 0;
         SetState(dsBrowse);
-        FitWindows(TWindowMove::Follow);
-        NotifyLinks([](TDataLink* link) {
-            link->StateChanged();
-            link->DataSetChanged();
-        });
+        RecordsChanged(true);
         Fire(AfterCancel, this);
         Fire(AfterScroll, this);
     } else if (FState == dsEdit) {
@@ -435,12 +423,7 @@ void TdxMemData::Delete()
     if (FCurrent >= count)
         FCurrent = count - 1;
     FBof = FEof = count == 0;
-    FitWindows(TWindowMove::Follow);
-    NotifyLinks([wasEditing](TDataLink* link) {
-        if (wasEditing)
-            link->StateChanged();
-        link->DataSetChanged();
-    });
+    RecordsChanged(wasEditing);
     Fire(AfterDelete, this);
     Fire(AfterScroll, this);
 }

@@ -163,6 +163,8 @@ private:
     TScrolls FitWindows(TWindowMove how);
     void NotifyLinks(const std::function<void(TDataLink*)>& notify);
     void NotifyScrolled(const TScrolls& scrolls);
+    // Records were added, removed or moved: fit the windows and tell the views.
+    void RecordsChanged(bool stateChanged);
 
     std::vector<TField*> FFields;
     TIntegerField* FRecIdField = nullptr;

@@ -73,6 +73,16 @@ void TdxMemData::NotifyLinks(const std::function<void(TDataLink*)>& notify)
         notify(link);
 }
 
+void TdxMemData::RecordsChanged(bool stateChanged)
+{
+    FitWindows(TWindowMove::Follow);
+    NotifyLinks([stateChanged](TDataLink* link) {
+        if (stateChanged)
+            link->StateChanged();
+        link->DataSetChanged();
+    });
+}
+
 void TdxMemData::NotifyScrolled(const TScrolls& scrolls)
 {
     if (FDisableCount > 0)
