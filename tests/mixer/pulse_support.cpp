@@ -56,9 +56,9 @@ std::string Run(const std::string& command)
     return output;
 }
 
-mixer::Levels SinkLevels(const std::string& server)
+mixer::Levels SinkLevels(const std::string& server, const std::string& sink)
 {
-    const std::string output = Pactl("get-sink-volume @DEFAULT_SINK@", server);
+    const std::string output = Pactl("get-sink-volume " + sink, server);
     return {ChannelValue(output, "front-left"), ChannelValue(output, "front-right")};
 }
 

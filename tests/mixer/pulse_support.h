@@ -11,8 +11,9 @@ namespace pulse_test {
 // Runs a shell command and returns what it printed (stdout and stderr).
 std::string Run(const std::string& command);
 
-// pactl's view of a server's default sink ("" for the one in PULSE_SERVER).
-mixer::Levels SinkLevels(const std::string& server = "");
+// pactl's view of a server's default sink ("" for the one in PULSE_SERVER),
+// or of a sink by its name.
+mixer::Levels SinkLevels(const std::string& server = "", const std::string& sink = "@DEFAULT_SINK@");
 bool SinkMuted(const std::string& server = "");
 void SetSinkLevels(unsigned left, unsigned right, const std::string& server = "");
 void SetSinkMuted(bool muted, const std::string& server = "");

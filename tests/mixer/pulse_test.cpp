@@ -117,6 +117,43 @@ TEST_F(PulseSink, AnotherClientsChangeIsReadBack)
     EXPECT_FALSE(controller.Mute());
 }
 
+// A second sink made the default for the length of a test.
+class SecondSink {
+public:
+    SecondSink()
+    {
+        const std::string index = pulse_test::Run("pactl load-module module-null-sink sink_name=second_sink 2>&1");
+        FModule = index.substr(0, index.find_first_not_of("0123456789"));
+        pulse_test::Run("pactl set-default-sink second_sink 2>&1");
+    }
+    ~SecondSink()
+    {
+        pulse_test::Run("pactl set-default-sink test_sink 2>&1");
+        if (!FModule.empty())
+            pulse_test::Run("pactl unload-module " + FModule + " 2>&1");
+    }
+    bool Loaded() const { return !FModule.empty(); }
+
+private:
+    std::string FModule;
+};
+
+TEST_F(PulseSink, TheControllerFollowsTheDefaultSinkWhenItChanges)
+{
+    TssVolumeController controller(nullptr, PulseMixer::Open());
+    controller.SetVolume(50);
+    {
+        SecondSink second;
+        ASSERT_TRUE(second.Loaded());
+        pulse_test::SetSinkLevels(13107, 13107);
+        EXPECT_EQ(controller.Volume(), 20);
+        controller.SetVolume(9);
+        EXPECT_EQ(SinkLevels(), (Levels{5898, 5898}));
+        // The sink that was the default keeps what it had.
+        EXPECT_EQ(SinkLevels("", "test_sink"), (Levels{32767, 32767}));
+    }
+}
+
 // The ALSA backend on the "Master" control that ALSA's pulse plugin makes of
 // the same sink: the closest thing to a sound card that a machine without one has.
 TEST_F(PulseSink, TheAlsaBackendDrivesAMasterControl)
