@@ -723,6 +723,7 @@ void TdxDockPanel::UpdateCaption()
             tab->updateGeometry();
             tab->update();
         }
+        FHost->QueueRefreshTabs();
     }
 }
 

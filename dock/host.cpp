@@ -5,6 +5,7 @@
 #include <QDockWidget>
 #include <QFrame>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
@@ -364,6 +365,38 @@ void TdxDockHost::DockBack(TdxDockPanel* panel)
     }
 }
 
+void TdxDockHost::QueueRefreshTabs()
+{
+    if (FRefreshQueued)
+        return;
+    FRefreshQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        FRefreshQueued = false;
+        RefreshTabs();
+    });
+}
+
+void TdxDockHost::RefreshTabs()
+{
+    const TdxDockingManager* manager = FSite->Manager();
+    const QFont font = DockFont(manager);
+    for (QTabBar* bar : FMainWindow->findChildren<QTabBar*>(Qt::FindDirectChildrenOnly)) {
+        if (bar->font() != font)
+            bar->setFont(font);
+        for (int i = 0; i < bar->count(); ++i) {
+            // A tab's data is its dock widget; only compared, never followed.
+            const quintptr id = bar->tabData(i).value<quintptr>();
+            for (TdxDockPanel* panel : FPanels) {
+                if (reinterpret_cast<quintptr>(panel->DockWidget()) != id)
+                    continue;
+                const QIcon icon = DockImage(manager, panel->ImageIndex());
+                if (bar->tabIcon(i).cacheKey() != icon.cacheKey())
+                    bar->setTabIcon(i, icon);
+            }
+        }
+    }
+}
+
 void TdxDockHost::QueueApply()
 {
     if (FPending.empty() || FApplyQueued || !FMainWindow->isVisible())
@@ -539,10 +572,19 @@ bool TdxDockHost::eventFilter(QObject* watched, QEvent* event)
         if (watched == FMainWindow)
             QueueApply();
         break;
+    case QEvent::KeyPress:
+        // Escape in a slid-out panel slides it back.
+        if (FShowing && watched->isWidgetType() && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+            Inside(static_cast<QWidget*>(watched))) {
+            SlideIn();
+            return true;
+        }
+        break;
     case QEvent::ChildPolished:
+    case QEvent::LayoutRequest:
+        // Qt rebuilds the tabs of tab groups as panels come and go.
         if (watched == FMainWindow)
-            if (auto* bar = qobject_cast<QTabBar*>(static_cast<QChildEvent*>(event)->child()))
-                bar->setFont(DockFont(FSite->Manager()));
+            QueueRefreshTabs();
         break;
     default:
         break;
@@ -617,10 +659,9 @@ void TdxDockHost::ApplyLook()
         ApplyDockLook(s.tab, manager);
         s.tab->updateGeometry();
     }
-    for (QTabBar* bar : FMainWindow->findChildren<QTabBar*>(Qt::FindDirectChildrenOnly))
-        bar->setFont(DockFont(manager));
     for (TdxDockPanel* panel : FPanels)
         panel->UpdateCaption();
+    RefreshTabs();
 }
 
 TdxAutoHidePosition TdxDockHost::NearestSide(TdxDockPanel* panel) const

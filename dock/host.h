@@ -109,6 +109,9 @@ public:
     void QueueApply();
 
     void ApplyLook();
+    // The manager's font and the panels' icons on the tabs of tab groups.
+    void RefreshTabs();
+    void QueueRefreshTabs();
     // The side an untabbed docked panel collapses to.
     TdxAutoHidePosition NearestSide(TdxDockPanel* panel) const;
 
@@ -152,4 +155,5 @@ private:
     bool FHiding = false;
     std::vector<PendingSizes> FPending;
     bool FApplyQueued = false;
+    bool FRefreshQueued = false;
 };

@@ -181,6 +181,12 @@ TEST_F(DockTest, CaptionsCarryTheManagersFontAndIcons)
     auto* toolBarIcon = static_cast<TdxCaptionBar*>(Panel("dxDockPanel1")->CaptionBar())->findChild<QLabel*>();
     EXPECT_TRUE(toolBarIcon->isHidden());  // no ImageIndex, no icon
     EXPECT_EQ(Panel("dpnlDynamicLyric")->DockWidget()->windowTitle(), QString::fromUtf8("動態歌詞"));
+    // The lyric tabs: "動態歌詞" with its icon, "歌詞原始檔" without, in the manager's font.
+    QTabBar* tabs = LyricTabs();
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_FALSE(tabs->tabIcon(0).isNull());
+    EXPECT_TRUE(tabs->tabIcon(1).isNull());
+    EXPECT_EQ(tabs->font().pixelSize(), 11);
 
     // A changed caption shows at once; a changed manager colour reaches the captions.
     Panel("dpnlFileList")->SetCaption("3 首歌 / 12.5 MB");
@@ -212,6 +218,12 @@ TEST_F(DockTest, ActivatingTheTabSlidesTheExplorerOutOverTheLayout)
     Settle();
     EXPECT_FALSE(explorer->Visible());
     EXPECT_FALSE(frame->isVisible());
+
+    // Escape in the panel slides it back as well.
+    QTest::mouseClick(explorer->AutoHideTab(), Qt::LeftButton);
+    EXPECT_TRUE(explorer->Visible());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(explorer->Visible());
 }
 
 TEST_F(DockTest, TheSlidOutExplorerHidesWhenItLosesTheFocusOrOnAClickElsewhere)
@@ -384,6 +396,23 @@ TEST_F(DockTest, FloatingAndDockingBackByButtonAndDoubleClick)
     EXPECT_FALSE(Panel("dpnlLyric")->Floating());
 }
 
+TEST_F(DockTest, DraggingTheCaptionTearsThePanelOut)
+{
+    TdxDockPanel* list = Panel("dpnlFileList");
+    QWidget* caption = list->CaptionBar();
+    const QPoint start(60, caption->height() / 2);  // on the caption text
+    QTest::mousePress(caption, Qt::LeftButton, {}, start);
+    for (int i = 1; i <= 10; ++i) {
+        QTest::mouseMove(caption, start + QPoint(8 * i, 8 * i));
+        QApplication::processEvents();
+    }
+    QTest::mouseRelease(caption, Qt::LeftButton, {}, start + QPoint(80, 80));
+    Settle();
+    EXPECT_TRUE(list->Floating());
+    EXPECT_TRUE(list->Visible());
+    EXPECT_GT(list->DockWidget()->y(), 80);  // moved with the pointer
+}
+
 TEST_F(DockTest, OptionsAndAllowFloatingLimitWhatTheCaptionOffers)
 {
     TdxDockPanel* toolBar = Panel("dxDockPanel1");
@@ -406,6 +435,29 @@ TEST_F(DockTest, OptionsAndAllowFloatingLimitWhatTheCaptionOffers)
     EXPECT_TRUE(Button(list, &TdxCaptionBar::PinButton)->isVisible());
     EXPECT_FALSE(Button(Panel("dpnlDynamicLyric"), &TdxCaptionBar::PinButton)->isVisible());
     EXPECT_TRUE(Button(Panel("dpnlDynamicLyric"), &TdxCaptionBar::CloseButton)->isVisible());
+}
+
+TEST_F(DockTest, APanelDroppedOnTheTabsJoinsTheGroupAndItsCaptionFollows)
+{
+    TdxDockingManager* manager = TdxDockingManager::Find(form.get());
+    TdxDockingOptions options = manager->Options();
+    options.Exclude(TdxDockingOption::doSideContainerCanClose);
+    manager->SetOptions(options);
+    TdxDockPanel* list = Panel("dpnlFileList");
+    EXPECT_FALSE(Button(list, &TdxCaptionBar::CloseButton)->isVisible());
+
+    // What a drop of the song list onto the lyric tabs does.
+    host->MainWindow()->tabifyDockWidget(Panel("dpnlDynamicLyric")->DockWidget(), list->DockWidget());
+    Settle();
+    EXPECT_EQ(list->TabbedWith().size(), 2u);
+    EXPECT_TRUE(Button(list, &TdxCaptionBar::CloseButton)->isVisible());  // tabbed panels can always close
+    EXPECT_TRUE(list->InFront() != Panel("dpnlDynamicLyric")->InFront());
+    QTabBar* tabs = nullptr;
+    for (QTabBar* bar : host->MainWindow()->findChildren<QTabBar*>())
+        if (bar->isVisible() && bar->count() == 3)
+            tabs = bar;
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_FALSE(tabs->tabIcon(0).isNull());  // the new tab's icon is not lost on the others
 }
 
 TEST_F(DockTest, TheFrontTabFollowsTheUsersChoiceAndTheDescription)
