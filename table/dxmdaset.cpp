@@ -503,7 +503,8 @@ void TdxMemData::SetRecNo(int value)
     if (value < 1 || value > RecordCount())
         return;
     Fire(BeforeScroll, this);
-    if (value - 1 == FCurrent)
+    // The handler may have changed the table.
+    if (value - 1 == FCurrent || value > RecordCount())
         return;
     FCurrent = value - 1;
     FBof = FEof = false;

@@ -189,6 +189,8 @@ bool TdxMemData::LocateKeys(std::span<TField* const> fields, std::span<const std
         return true;
     }
     Fire(BeforeScroll, this);
+    if (found >= RecordCount())  // the handler emptied the table
+        return false;
     FCurrent = found;
     NotifyScrolled(FitWindows(TWindowMove::Centre));
     Fire(AfterScroll, this);

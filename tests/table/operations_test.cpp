@@ -352,3 +352,27 @@ TEST_F(TableTest, AnErrorInABeforeEventAbandonsTheOperation)
     table->Post();
     EXPECT_EQ(Titles(), "a b");
 }
+
+TEST_F(TableTest, AHandlerThatEmptiesTheTableDuringAMoveLeavesItConsistent)
+{
+    Sorted();
+    AddTitles({"a", "b", "c"});
+    table->BeforeScroll = [&](TdxMemData*) {
+        table->BeforeScroll = nullptr;
+        table->Close();
+        table->Open();
+    };
+    table->SetRecNo(3);
+    EXPECT_EQ(table->RecNo(), 0);
+    EXPECT_EQ(title->AsString(), "");
+    AddTitles({"a", "b", "c"});
+    table->BeforeScroll = [&](TdxMemData*) {
+        table->BeforeScroll = nullptr;
+        table->Close();
+        table->Open();
+    };
+    EXPECT_FALSE(table->Locate("Title", "a", 0));
+    EXPECT_EQ(table->RecNo(), 0);
+    AddTitles({"x"});
+    EXPECT_EQ(Titles(), "x");
+}
