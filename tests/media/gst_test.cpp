@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+#include "forms/application.h"
 #include "media/GstMediaService.h"
 #include "media/MPlayer.h"
 #include "media/Mp3Length.h"
@@ -117,17 +118,13 @@ protected:
     bool PlayToEnd()
     {
         bool ended = false;
-        player->OnNotify = [&](TObject*) { ended = ended || player->NotifyValue() == nvSuccessful; };
         QEventLoop loop;
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-        guard.start(15000);
-        auto previous = player->OnNotify;
-        player->OnNotify = [&](TObject* sender) {
-            previous(sender);
-            if (ended)
+        QTimer::singleShot(15000, &loop, &QEventLoop::quit);
+        player->OnNotify = [&](TObject*) {
+            if (player->NotifyValue() == nvSuccessful) {
+                ended = true;
                 loop.quit();
+            }
         };
         loop.exec();
         player->OnNotify = nullptr;
@@ -177,6 +174,27 @@ TEST_F(GstMediaTest, AVbrFileWithoutHeaderPlaysToItsEndAtItsLength)
     EXPECT_EQ(player->Mode(), mdStopped);
     EXPECT_EQ(player->Position(), length);
     EXPECT_EQ(player->Length(), length);
+}
+
+TEST_F(GstMediaTest, TheEndOfASongWakesTheIdlePassAtOnce)
+{
+    // As in the player: no one listens to notifications, only the idle pass
+    // reads the mode, and no timer runs that could wake the loop instead.
+    OpenFile(Data("mpeg25_8k.mp3"));
+    bool sawEnd = false;
+    QEventLoop loop;
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    const int idle = Application->AddIdleHandler([&](TObject*, bool&) {
+        if (player->Mode() == mdStopped) {
+            sawEnd = true;
+            loop.quit();
+        }
+    });
+    player->Play();
+    loop.exec();
+    Application->RemoveIdleHandler(idle);
+    EXPECT_TRUE(sawEnd) << "the loop slept through the end of the song";
+    EXPECT_EQ(player->Position(), player->Length());
 }
 
 TEST_F(GstMediaTest, PauseAndResumeHoldThePosition)
