@@ -10,7 +10,6 @@
 #include <string>
 
 #include "app/routines.h"
-#include "app/PendingControls.h"
 #include "forms/controls.h"
 #include "forms/forms.h"
 #include "shell/ShellCtrls.h"
@@ -29,6 +28,7 @@ class TTimer;
 class TToolBar;
 class TToolButton;
 class TTrackBar;
+class TdxDBGrid;
 class TdxMemData;
 class TqivTrackBar;
 class TssVolumeController;

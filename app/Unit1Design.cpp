@@ -20,6 +20,7 @@
 #include "forms/timer.h"
 #include "mixer/SSVolumeController.h"
 #include "table/datasource.h"
+#include "table/dxDBGrid.h"
 #include "table/dxmdaset.h"
 
 namespace {
@@ -111,6 +112,19 @@ TStringField* Field(TfrmMain* owner, const char* name, TdxMemData* table, const 
         field->SetDisplayWidth(displayWidth);
     field->SetDataSet(table);
     return field;
+}
+
+template <class T>
+T* Column(TfrmMain* owner, const char* name, TdxDBGrid* grid, const char* fieldName, int width, bool visible,
+          bool readOnly)
+{
+    auto* column = Make<T>(owner, name);
+    column->SetGrid(grid);
+    column->SetFieldName(fieldName);
+    column->SetWidth(width);
+    column->SetVisible(visible);
+    column->SetReadOnly(readOnly);
+    return column;
 }
 
 // A display strip: black, aqua "Arial" text, no bevel.
@@ -394,11 +408,24 @@ void TfrmMain::LoadDesign()
     Panel14->SetBorderWidth(2);
     dxDBGrid1 = Align<TdxDBGrid>(self, "dxDBGrid1", list, TAlign::alClient, 771, 200);
     dxDBGrid1->SetDataSource(DataSource1);
+    dxDBGrid1->SetLookAndFeel(lfFlat);
+    dxDBGrid1->SetOptionsView(edgoBandHeaderWidth | edgoRowSelect | edgoUseBitmap);
     dxDBGrid1->OnDblClick = Notify(self, "dxDBGrid1DblClick");
+    //                                        name                  grid       field        width visible read-only
+    Column<TdxDBGridColumn>(self, "dxDBGrid1RecId", dxDBGrid1, "RecId", 26, false, false);
+    Column<TdxDBGridMaskColumn>(self, "dxDBGrid1FileName", dxDBGrid1, "FileName", 144, true, true);
+    Column<TdxDBGridMaskColumn>(self, "dxDBGrid1FileLeng", dxDBGrid1, "FileLeng", 38, false, true);
+    Column<TdxDBGridMaskColumn>(self, "dxDBGrid1FileName2", dxDBGrid1, "FileName2", 319, true, true);
 
     // -- Lyrics --
     dxDBGrid2 = Align<TdxDBGrid>(self, "dxDBGrid2", dpnlDynamicLyric->ClientArea(), TAlign::alClient, 771, 140);
     dxDBGrid2->SetDataSource(DataSource2);
+    dxDBGrid2->SetShowGrid(false);
+    dxDBGrid2->SetShowHeader(false);
+    dxDBGrid2->SetShowHint(false);
+    Column<TdxDBGridColumn>(self, "dxDBGrid2RecId", dxDBGrid2, "RecId", TdxDBGridColumn::DefaultWidth, false, false);
+    Column<TdxDBGridMaskColumn>(self, "dxDBGrid2ID", dxDBGrid2, "ID", TdxDBGridColumn::DefaultWidth, false, false);
+    Column<TdxDBGridMaskColumn>(self, "dxDBGrid2Desc", dxDBGrid2, "Desc", 500, true, false);
     memLyric = Align<TMemo>(self, "memLyric", dpnlLyric->ClientArea(), TAlign::alClient, 771, 140);
 
     // -- Folder tree --

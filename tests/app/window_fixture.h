@@ -24,6 +24,7 @@
 #include "mixer/memory_mixer.h"
 #include "shell/ShellCtrls.h"
 #include "shell/namespace.h"
+#include "table/dxDBGrid.h"
 #include "table/dxmdaset.h"
 
 class WindowTest : public ::testing::Test {

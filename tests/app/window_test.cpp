@@ -1,5 +1,8 @@
 #include "tests/app/window_fixture.h"
 
+#include <QAbstractScrollArea>
+#include <QMainWindow>
+#include <QTest>
 #include <algorithm>
 
 #include "app/routines.h"
@@ -410,7 +413,7 @@ TEST_F(WindowTest, LyricLinesGiveOneRecordPerLeadingTag)
     Song("m", "a.mp3");
     Text("m", "a.txt",
          "[00:12.34]Hello\n[00:13.34][01:05.00]Twice\n[00:14]\n[ti:Song title]\n[1:02.00]x\n"
-         "abc[00:15]def\nHello\n"
+         "abc[00:15]def\nHello\n[歌詞]x\n"
          // An unclosed tag ends its line after the record it gives.
          "[00:16\n[00:17][oops\n");
     ClickFolder("m");
@@ -428,6 +431,7 @@ TEST_F(WindowTest, LyricLinesGiveOneRecordPerLeadingTag)
                            {"bc[00", "abc[00:15]def"},
                            {"oops", "[oops"},
                            {"ti:So", ""},
+                           {"歌", "x"},  // the 5-byte key stops before a character that would not fit
                        }));
     // The first record is current and no line is shown before a tick.
     EXPECT_EQ(frm->pnlCurrentText->Caption(), "");
@@ -580,6 +584,58 @@ TEST_F(WindowTest, CloseStopsAPlayingOrPausedSongAndFreesTheDevice)
     Close();
     EXPECT_TRUE(media->Requests().empty());
     EXPECT_EQ(frm->Player(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WindowTest, DesignShowsTitleAndPathColumnsAndABareLyricColumn)
+{
+    Start();
+    const auto songColumns = frm->dxDBGrid1->VisibleColumns();
+    ASSERT_EQ(songColumns.size(), 2u);
+    EXPECT_EQ(songColumns[0]->Caption(), "檔案名稱");
+    EXPECT_EQ(songColumns[1]->Caption(), "檔案路徑");
+    EXPECT_TRUE(songColumns[0]->ReadOnly());
+    EXPECT_EQ(frm->dxDBGrid1->ColumnCount(), 4);
+    const auto lyricColumns = frm->dxDBGrid2->VisibleColumns();
+    ASSERT_EQ(lyricColumns.size(), 1u);
+    EXPECT_EQ(lyricColumns[0]->FieldName(), "Desc");
+    EXPECT_EQ(lyricColumns[0]->Width(), 500);
+    EXPECT_FALSE(frm->dxDBGrid2->ShowHeader());
+    EXPECT_FALSE(frm->dxDBGrid2->ShowGrid());
+    EXPECT_EQ(frm->tbtnMute->ImageIndex(), 41);
+    EXPECT_EQ(frm->ImageList1->Count(), 43);
+    EXPECT_EQ(frm->ilDockIcons->Count(), 12);
+    EXPECT_EQ(frm->Timer1->Interval(), 1000);
+    EXPECT_EQ(frm->qivTrackBar1->Max(), 100);
+    EXPECT_EQ(frm->TrackBar1->Max(), 100);
+    EXPECT_EQ(frm->FindComponent("btnPlay"), frm->btnPlay);
+    EXPECT_EQ(frm->btnPlay->Hint(), "撥放");
+    EXPECT_EQ(frm->qivTrackBar1->Hint(), "撥放進度");
+}
+
+TEST_F(WindowTest, DoubleClickOnARowPlaysItAndBelowTheRowsNothing)
+{
+    Start();
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
+        Song("m", name);
+    ClickFolder("m");
+    frm->Show();
+    frm->Window()->resize(795, 509);
+    QApplication::processEvents();
+    auto* view = static_cast<QAbstractScrollArea*>(frm->dxDBGrid1->Widget());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, frm->dxDBGrid1->CellRect(1, 0).center());
+    EXPECT_TRUE(frm->Playing());
+    EXPECT_EQ(frm->CurrentTitle(), "b");
+    const QRect last = frm->dxDBGrid1->RowRect(2);
+    ASSERT_LT(last.bottom() + 10, view->viewport()->height());
+    media->ClearRequests();
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, QPoint(last.center().x(), last.bottom() + 8));
+    EXPECT_TRUE(media->Requests().empty());
+    EXPECT_EQ(frm->CurrentTitle(), "b");
+    EXPECT_TRUE(boxes.empty());
 }
 
 }  // namespace

@@ -1,8 +1,0 @@
-#include "app/PendingControls.h"
-
-
-namespace interim {
-
-TdxDBGrid::TdxDBGrid(TComponent* AOwner) : TControl(AOwner, new QWidget) {}
-
-}  // namespace interim

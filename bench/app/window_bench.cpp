@@ -1,0 +1,158 @@
+// The window's per-tick work: one change of the seek bar writes the time
+// display and looks the time up among the lyric records. Measured against a
+// baseline of the least that work needs: formatting "mm:ss" and one search of
+// a sorted std::map. Also loading a large lyric file against reading,
+// decoding and splitting it. Prints the ratios.
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <unistd.h>
+
+#include "app/Unit1.h"
+#include "app/qivTrackBar.h"
+#include "app/routines.h"
+#include "forms/application.h"
+#include "forms/stdctrls.h"
+#include "media/FakeMediaService.h"
+#include "mixer/memory_mixer.h"
+#include "table/dxmdaset.h"
+#include "text/decode.h"
+
+namespace {
+
+constexpr int kSeconds = 3600;  // one tagged line a second for an hour
+std::filesystem::path gFolder;
+std::string gLyricText;
+TfrmMain* gWindow = nullptr;
+
+void MakeSong()
+{
+    gFolder = std::filesystem::temp_directory_path() / ("window-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(gFolder);
+    std::ofstream(gFolder / "song.mp3") << "x";
+    for (int s = 0; s < kSeconds; ++s)
+        gLyricText += "[" + MsToMinSec(s * 1000) + ".00]歌詞第 " + std::to_string(s) + " 行 lyric line\r\n";
+    std::ofstream(gFolder / "song.txt", std::ios::binary) << gLyricText;
+}
+
+void BaselineTick(benchmark::State& state)
+{
+    std::map<std::string, std::string> lyrics;
+    for (int s = 0; s < kSeconds; ++s)
+        lyrics[MsToMinSec(s * 1000)] = "歌詞第 " + std::to_string(s) + " 行 lyric line";
+    std::string shown;
+    int32_t position = 0;
+    for (auto _ : state) {
+        position = (position + 1000) % (kSeconds * 1000);
+        const std::string time = MsToMinSec(position);
+        auto it = lyrics.find(time);
+        if (it != lyrics.end())
+            shown = it->second;
+        benchmark::DoNotOptimize(shown.data());
+    }
+}
+
+void SeekBarChange(benchmark::State& state)
+{
+    int32_t position = 0;
+    for (auto _ : state) {
+        position = (position + 1000) % (kSeconds * 1000);
+        gWindow->qivTrackBar1->SetPosition(position);
+    }
+    if (gWindow->dxMemData2->RecordCount() != kSeconds)
+        state.SkipWithError("lyrics not loaded");
+}
+
+void BaselineLoad(benchmark::State& state)
+{
+    for (auto _ : state) {
+        std::ifstream file(gFolder / "song.txt", std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const std::string text = text::DecodeLyricText(bytes).text;
+        int lines = 0;
+        for (char c : text)
+            lines += c == '\n';
+        benchmark::DoNotOptimize(lines);
+    }
+}
+
+void LoadLyrics(benchmark::State& state)
+{
+    for (auto _ : state) {
+        gWindow->memLyric->Clear();
+        gWindow->dxMemData2->Close();
+        gWindow->dxMemData2->Open();
+        gWindow->LoadLyrics();
+    }
+}
+
+BENCHMARK(BaselineTick);
+BENCHMARK(SeekBarChange);
+BENCHMARK(BaselineLoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadLyrics)->Unit(benchmark::kMillisecond);
+
+class Reporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> times;  // CPU time per iteration, ns
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (!run.error_occurred)
+                times[run.benchmark_name()] = run.GetAdjustedCPUTime() *
+                                              (run.time_unit == benchmark::kMillisecond ? 1e6 : 1.0);
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication qtApp(argc, argv);
+    TApplication app;
+    app.Initialize();
+    MakeSong();
+
+    TPlayerServices services;
+    auto fake = std::make_shared<media::FakeMediaService>();
+    fake->AddSong((gFolder / "song.mp3").string(), kSeconds * 1000);
+    services.Media = fake;
+    services.Mixer = std::make_shared<mixer::MemoryMixer>();
+    auto window = std::make_unique<TfrmMain>(nullptr, services);
+    gWindow = window.get();
+    window->LoadFolder(gFolder.string());
+    window->btnPlayClick(nullptr);
+
+    benchmark::Initialize(&argc, argv);
+    Reporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto ratio = [&](const char* ours, const char* base) {
+        const double a = reporter.times[ours];
+        const double b = reporter.times[base];
+        return b > 0 ? a / b : 0.0;
+    };
+    std::printf("\nSeek-bar change with %d lyric records: %.0f ns, baseline (mm:ss + std::map find) %.0f ns, "
+                "ratio %.1f\n",
+                kSeconds, reporter.times["SeekBarChange"], reporter.times["BaselineTick"],
+                ratio("SeekBarChange", "BaselineTick"));
+    std::printf("Loading a %zu-byte lyric file: %.2f ms, baseline (read + decode + count lines) %.2f ms, "
+                "ratio %.1f\n",
+                gLyricText.size(), reporter.times["LoadLyrics"] / 1e6, reporter.times["BaselineLoad"] / 1e6,
+                ratio("LoadLyrics", "BaselineLoad"));
+
+    TCloseAction action = TCloseAction::caHide;
+    window->FormClose(nullptr, action);
+    window.reset();
+    std::error_code error;
+    std::filesystem::remove_all(gFolder, error);
+    benchmark::Shutdown();
+    return 0;
+}
