@@ -521,8 +521,16 @@ void TdxDockSite::Loaded()
             default: panel->SetAutoHidePosition(TdxAutoHidePosition::ahpLeft); break;
             }
         }
+        // Auto-hidden is what "not visible" means for it at start: it keeps its tab.
+        panel->FClosed = false;
         FHost->Collapse(panel);
     }
+    // Panels designed invisible start closed, in their place.
+    for (TdxDockPanel* panel : FHost->Panels())
+        if (!panel->AutoHide() && panel->FClosed) {
+            panel->FClosed = false;
+            panel->DockWidget()->hide();
+        }
     ApplyManager();
     FHost->ApplyPendingSizes();
 }

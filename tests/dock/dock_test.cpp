@@ -214,6 +214,11 @@ TEST_F(DockTest, ActivatingTheTabSlidesTheExplorerOutOverTheLayout)
     EXPECT_TRUE(frame->isAncestorOf(window->childAt(100, 200)));
     // The tree has the focus, and a click on the tab again slides the panel in.
     EXPECT_TRUE(frame->isAncestorOf(QApplication::focusWidget()));
+    // It follows the window's height while out.
+    window->resize(900, 600);
+    Settle();
+    EXPECT_EQ(frame->height(), 600);
+    EXPECT_TRUE(explorer->Visible());
     QTest::mouseClick(explorer->AutoHideTab(), Qt::LeftButton);
     Settle();
     EXPECT_FALSE(explorer->Visible());
@@ -496,6 +501,58 @@ TEST_F(DockTest, EveryBuildStartsWithTheSameArrangement)
     // ...and the next start knows nothing of it.
     Build();
     EXPECT_EQ(Snapshot(), fresh);
+}
+
+TEST(DockDescription, ComponentsMadeOneByOneAreArrangedWhenLoaded)
+{
+    // As a design description makes them: each with owner, parent and values.
+    TdxDockSite::SetAnimationTime(0);
+    TComponent owner(nullptr);
+    QWidget window;
+    window.resize(500, 300);
+    auto* host = new TdxDockSite(&owner);
+    host->SetParentWidget(&window);
+    host->SetAlign(TAlign::alClient);
+    auto* site = new TdxLayoutDockSite(&owner);
+    site->SetParent(host);
+    site->SetDockType(TdxDockingType::dtClient);
+    auto* top = new TdxDockPanel(&owner);
+    top->SetParent(site);
+    top->SetDockType(TdxDockingType::dtTop);
+    top->SetHeight(100);
+    top->SetCaption("top");
+    auto* rest = new TdxDockPanel(&owner);
+    rest->SetParent(site);
+    rest->SetDockType(TdxDockingType::dtClient);
+    rest->SetVisible(false);  // starts closed
+    auto* side = new TdxDockPanel(&owner);
+    side->SetParent(host);
+    side->SetDockType(TdxDockingType::dtRight);
+    side->SetAutoHide(true);
+    side->SetVisible(false);  // auto-hidden: not visible, but on its tab
+    side->SetWidth(120);
+    EXPECT_EQ(host->DockChildren(), (std::vector<TdxDockControl*>{site, side}));
+    EXPECT_EQ(site->DockChildren(), (std::vector<TdxDockControl*>{top, rest}));
+    EXPECT_EQ(top->DockWidget(), nullptr);  // nothing is arranged yet
+    host->Loaded();
+    window.show();
+    Settle();
+
+    EXPECT_TRUE(top->Visible());
+    EXPECT_EQ(top->DockWidget()->geometry().top(), 0);
+    EXPECT_FALSE(rest->Visible());
+    rest->SetVisible(true);
+    Settle();
+    EXPECT_TRUE(rest->Visible());
+    EXPECT_GT(rest->DockWidget()->geometry().top(), top->DockWidget()->geometry().bottom());
+    EXPECT_EQ(side->AutoHidePosition(), TdxAutoHidePosition::ahpRight);
+    EXPECT_TRUE(host->AutoHideBar(TdxAutoHidePosition::ahpRight)->isVisible());
+    side->ShowAutoHidden();
+    EXPECT_TRUE(side->Visible());
+    QWidget* frame = side->Widget()->parentWidget();
+    EXPECT_EQ(frame->mapTo(&window, QPoint(frame->width(), 0)).x(), 500 - 24);  // out of the right bar
+    EXPECT_EQ(frame->width(), 120);
+    TdxDockSite::SetAnimationTime(150);
 }
 
 TEST(DockDescription, RejectsTreesThatCannotBeArranged)
