@@ -306,8 +306,8 @@ void TdxDBGrid::LoadRow(int row)
 void TdxDBGrid::UpdateScrollBar()
 {
     dxgrid::TGridView* view = View();
+    // The scroll area shows the bar when it hears of the range.
     QScrollBar* bar = view->verticalScrollBar();
-    const QSignalBlocker block(bar);
     const TdxMemData* table = DataSet();
     const int rows = table && table->Active() ? table->RowCount() : 0;
     const int shown = VisibleRowCount();
@@ -398,8 +398,10 @@ void TdxDBGrid::LinkStateChanged()
     if (!View())
         return;
     // The record the editor wrote to was posted or dropped.
-    if (!Writing(DataSet()))
+    if (!Writing(DataSet())) {
         CloseEditor(false);
+        FUndoneWrites = false;
+    }
     View()->viewport()->update();
 }
 
@@ -411,13 +413,32 @@ bool TdxDBGrid::CanMove() const
     return table && table->Active();
 }
 
+bool TdxDBGrid::Touched() const
+{
+    // Writes that Esc took back in the editor do not count.
+    const TdxMemData* table = DataSet();
+    return table && table->Modified() && !FUndoneWrites;
+}
+
+void TdxDBGrid::SettleNow()
+{
+    CloseEditor(true);
+    TdxMemData* table = DataSet();
+    if (!Writing(table))
+        return;
+    if (Touched())
+        table->Post();
+    else
+        table->Cancel();
+}
+
 int TdxDBGrid::SettlePending(int tableRow)
 {
     // A pending record is posted when written to and dropped otherwise; the
     // row the user pointed at is followed to its new place.
     TdxMemData* table = DataSet();
     const int pending = table->CurrentRow();
-    if (table->Modified()) {
+    if (Touched()) {
         table->Post();
         const int placed = table->CurrentRow();
         int row = tableRow > pending ? tableRow - 1 : tableRow;
@@ -531,15 +552,15 @@ void TdxDBGrid::Scroll(TScrollCode code, int position)
         MoveTo(table->CurrentRow() + rows);
         break;
     case TScrollCode::Top:
-        CloseEditor(true);
+        SettleNow();
         table->First();
         break;
     case TScrollCode::Bottom:
-        CloseEditor(true);
+        SettleNow();
         table->Last();
         break;
     case TScrollCode::ThumbPosition:
-        CloseEditor(true);
+        SettleNow();
         if (position <= 1)
             table->First();
         else if (position >= table->RecordCount())
@@ -569,7 +590,7 @@ bool TdxDBGrid::KeyDown(int key, bool ctrl, bool shift, const std::string& text)
     case Qt::Key_End:
         if (rowSelect || ctrl) {
             if (CanMove()) {
-                CloseEditor(true);
+                SettleNow();
                 if (key == Qt::Key_Home)
                     table->First();
                 else
@@ -653,7 +674,7 @@ void TdxDBGrid::Exit()
     TdxMemData* table = DataSet();
     if (!Writing(table))
         return;
-    if (table->Modified())
+    if (Touched())
         table->Post();
     else if (table->State() == dsEdit || (FOptionsDB & edgoCancelOnExit))
         table->Cancel();
@@ -689,11 +710,14 @@ void TdxDBGrid::ShowEditor(const std::string* typed)
         return;
     TField* field = VisibleColumns()[FFocusedColumn]->Field();
     FEditorOriginal = field->AsString();
+    FTouchedBeforeEditor = Touched();
     dxgrid::TGridEditor* editor = View()->Editor();
     FEditorOpen = true;
     editor->setText(QString::fromStdString(typed ? *typed : FEditorOriginal));
-    if (typed)
+    if (typed) {
         field->SetAsString(*typed);
+        FUndoneWrites = false;
+    }
     else
         editor->selectAll();
     PlaceEditor();
@@ -710,8 +734,10 @@ void TdxDBGrid::EditorTextEdited(const std::string& text)
         return;
     const std::vector<TdxDBGridColumn*> shown = VisibleColumns();
     if (FFocusedColumn < static_cast<int>(shown.size()))
-        if (TField* field = shown[FFocusedColumn]->Field())
+        if (TField* field = shown[FFocusedColumn]->Field()) {
             field->SetAsString(text);
+            FUndoneWrites = false;
+        }
 }
 
 void TdxDBGrid::CloseEditor(bool keepText)
@@ -732,6 +758,7 @@ void TdxDBGrid::CloseEditor(bool keepText)
         if (FFocusedColumn < static_cast<int>(shown.size()))
             if (TField* field = shown[FFocusedColumn]->Field(); field && field->AsString() != FEditorOriginal)
                 field->SetAsString(FEditorOriginal);
+        FUndoneWrites = !FTouchedBeforeEditor;
     }
 }
 

@@ -222,6 +222,8 @@ private:
 
     // Moves.
     bool CanMove() const;
+    bool Touched() const;
+    void SettleNow();
     int SettlePending(int tableRow);
     void MoveTo(int tableRow);
     void PageMove(bool down);
@@ -259,5 +261,7 @@ private:
     // The editor: open, and the text the field held when it opened.
     bool FEditorOpen = false;
     std::string FEditorOriginal;
+    bool FTouchedBeforeEditor = false;
+    bool FUndoneWrites = false;  // the pending record's only writes were taken back
     bool FEditorOnPress = false;  // a press on the focused cell: open at release
 };

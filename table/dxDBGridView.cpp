@@ -321,8 +321,9 @@ void TGridView::wheelEvent(QWheelEvent* event)
 
 void TGridView::scrollContentsBy(int, int)
 {
-    // Rows are painted from the table's window, never scrolled as pixels.
-    viewport()->update();
+    // Nothing to shift: the rows are painted from the table's window (the
+    // vertical bar only shows the cursor), and a horizontal scroll repaints
+    // where the bar's value is taken.
 }
 
 void TGridView::ScrollBarAction(int action)

@@ -119,15 +119,27 @@ TEST_F(GridEditTest, AnUntouchedNewRecordIsDroppedWhenLeft)
 TEST_F(GridEditTest, ANewRecordWithTextIsPostedWhenLeft)
 {
     Key(Qt::Key_Insert);
-    QTest::keyClicks(view(), "/new");
-    Key(Qt::Key_Escape);  // nothing more happens to the row's... the editor closes first
-    EXPECT_EQ(dsInsert, table->State());
-    QTest::keyClicks(view(), "/new");
+    QTest::keyClicks(view(), "/");
+    Type("new");
     EditorKey(Qt::Key_Down);
     EXPECT_EQ(6, table->RecordCount());
     // Ordered by title: the empty title goes first; the cursor went on to
     // the record that was shown below the new one.
     EXPECT_EQ("/new", table->GetAsString(0, path));
+    EXPECT_EQ("s03", title->AsString());
+}
+
+TEST_F(GridEditTest, ANewRecordWhoseTextEscTookBackIsDroppedWhenLeft)
+{
+    Key(Qt::Key_Insert);
+    QTest::keyClicks(view(), "/");
+    Type("gone");
+    EditorKey(Qt::Key_Escape);
+    EXPECT_FALSE(grid->Editing());
+    EXPECT_EQ(dsInsert, table->State());
+    Key(Qt::Key_Down);
+    EXPECT_EQ(dsBrowse, table->State());
+    EXPECT_EQ(5, table->RecordCount());
     EXPECT_EQ("s03", title->AsString());
 }
 

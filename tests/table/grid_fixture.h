@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QEvent>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -63,6 +65,7 @@ protected:
         grid = new TdxDBGrid(owner.get());
         grid->SetName("dxDBGrid1");
         grid->SetParentWidget(window.get());
+        layout->addWidget(grid->Widget());
         grid->SetDataSource(source);
         AddColumn("RecId", 26, false, false);
         AddColumn("FileName", 144, true, true);
@@ -75,6 +78,7 @@ protected:
 
         window->resize(600, 300);
         window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         SetRows(7);
         viewport()->installEventFilter(&counter);
 
@@ -130,7 +134,7 @@ protected:
             if (delta == 0)
                 break;
             grid->Widget()->setFixedHeight(grid->Widget()->height() + delta);
-            window->adjustSize();
+            window->resize(600, window->sizeHint().height());
             QApplication::processEvents();
         }
         ASSERT_EQ(rows, grid->VisibleRowCount());
