@@ -22,6 +22,7 @@
 #include "forms/application.h"
 #include "forms/comctrls.h"
 #include "forms/exception.h"
+#include "forms/forms.h"
 #include "tests/dock/player_layout.h"
 
 namespace {
@@ -632,6 +633,18 @@ TEST(DockLifetime, PanelsAndHostMayBeFreedInEitherOrder)
         EXPECT_FALSE(list->Visible());
         list->SetAutoHide(true);
         list->SetFloating(true);
+    }
+    {
+        // In a form, with the explorer out and a panel floating when it goes.
+        auto form = std::make_unique<TForm>(nullptr);
+        BuildDockLayout(form.get(), form->ClientArea(), PlayerDockLayout());
+        form->Show();
+        Settle();
+        dynamic_cast<TdxDockPanel*>(form->FindComponent("dpnlExplorer"))->ShowAutoHidden();
+        dynamic_cast<TdxDockPanel*>(form->FindComponent("dpnlLyric"))->SetFloating(true);
+        Settle();
+        form.reset();
+        Settle();
     }
     TdxDockSite::SetAnimationTime(150);
 }
