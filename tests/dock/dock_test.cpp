@@ -167,6 +167,8 @@ TEST_F(DockTest, StartShowsToolBarListAndLyricTabsWithTheExplorerCollapsedToItsT
     EXPECT_EQ(explorer->AutoHideTab()->parentWidget(), bar);
     EXPECT_TRUE(explorer->AutoHideTab()->isVisible());
     EXPECT_GT(explorer->AutoHideTab()->height(), explorer->AutoHideTab()->width());  // caption runs downwards
+    // Nothing lies over the tab where the user clicks it.
+    EXPECT_EQ(window->childAt(explorer->AutoHideTab()->mapTo(window.get(), QPoint(5, 5))), explorer->AutoHideTab());
     EXPECT_FALSE(host->AutoHideBar(TdxAutoHidePosition::ahpRight)->isVisible());
     EXPECT_EQ(host->ShowingPanel(), nullptr);
 }
