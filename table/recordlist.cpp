@@ -3,13 +3,52 @@
 #include <algorithm>
 #include <cassert>
 
+// ---- Fenwick tree over the block sizes -------------------------------------
+
+int TRecordList::Start(size_t block) const
+{
+    int sum = 0;
+    for (size_t i = block; i > 0; i &= i - 1)
+        sum += FTree[i];
+    return sum;
+}
+
+void TRecordList::Grow(size_t block, int delta)
+{
+    for (size_t i = block + 1; i < FTree.size(); i += i & (~i + 1))
+        FTree[i] += delta;
+}
+
+void TRecordList::RebuildTree()
+{
+    FTree.assign(FBlocks.size() + 1, 0);
+    for (size_t i = 1; i < FTree.size(); ++i) {
+        FTree[i] += static_cast<int>(FBlocks[i - 1].size());
+        const size_t parent = i + (i & (~i + 1));
+        if (parent < FTree.size())
+            FTree[parent] += FTree[i];
+    }
+}
+
 std::pair<size_t, int> TRecordList::Locate(int index) const
 {
-    // The last block starting at or before `index`.
-    const auto it = std::upper_bound(FStarts.begin(), FStarts.end(), index);
-    const size_t block = static_cast<size_t>(it - FStarts.begin()) - 1;
-    return {block, index - FStarts[block]};
+    // Descend the tree to the last block whose start is at or before `index`.
+    size_t block = 0;
+    int rest = index;
+    size_t step = 1;
+    while (step * 2 < FTree.size())
+        step *= 2;
+    for (; step > 0; step /= 2) {
+        const size_t next = block + step;
+        if (next < FTree.size() && FTree[next] <= rest) {
+            block = next;
+            rest -= FTree[next];
+        }
+    }
+    return {block, rest};
 }
+
+// ---- The list ----------------------------------------------------------------
 
 TMemRecord* TRecordList::At(int index) const
 {
@@ -19,23 +58,13 @@ TMemRecord* TRecordList::At(int index) const
     return FBlocks[block][static_cast<size_t>(offset)].get();
 }
 
-void TRecordList::RebuildStarts(size_t from)
-{
-    FStarts.resize(FBlocks.size());
-    int start = from == 0 ? 0 : FStarts[from - 1] + static_cast<int>(FBlocks[from - 1].size());
-    for (size_t i = from; i < FBlocks.size(); ++i) {
-        FStarts[i] = start;
-        start += static_cast<int>(FBlocks[i].size());
-    }
-}
-
 void TRecordList::Insert(int index, std::unique_ptr<TMemRecord> record)
 {
     assert(index >= 0 && index <= FCount);
     if (FBlocks.empty()) {
         FBlocks.emplace_back();
         FBlocks.back().reserve(BlockSize);
-        FStarts.push_back(0);
+        RebuildTree();
     }
     size_t block;
     int offset;
@@ -55,8 +84,10 @@ void TRecordList::Insert(int index, std::unique_ptr<TMemRecord> record)
         target.erase(target.begin() + BlockSize / 2, target.end());
         upper.reserve(BlockSize);
         FBlocks.insert(FBlocks.begin() + static_cast<std::ptrdiff_t>(block) + 1, std::move(upper));
+        RebuildTree();
+    } else {
+        Grow(block, 1);
     }
-    RebuildStarts(block);
 }
 
 std::unique_ptr<TMemRecord> TRecordList::Take(int index)
@@ -67,16 +98,19 @@ std::unique_ptr<TMemRecord> TRecordList::Take(int index)
     std::unique_ptr<TMemRecord> record = std::move(source[static_cast<size_t>(offset)]);
     source.erase(source.begin() + offset);
     --FCount;
-    if (source.empty())
+    if (source.empty()) {
         FBlocks.erase(FBlocks.begin() + static_cast<std::ptrdiff_t>(block));
-    RebuildStarts(std::min(block, FBlocks.size()));
+        RebuildTree();
+    } else {
+        Grow(block, -1);
+    }
     return record;
 }
 
 void TRecordList::Clear()
 {
     FBlocks.clear();
-    FStarts.clear();
+    FTree.clear();
     FCount = 0;
 }
 
@@ -102,5 +136,5 @@ void TRecordList::Assign(std::vector<std::unique_ptr<TMemRecord>> records)
         FBlocks.push_back(std::move(block));
     }
     FCount = static_cast<int>(records.size());
-    RebuildStarts(0);
+    RebuildTree();
 }

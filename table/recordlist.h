@@ -1,8 +1,8 @@
 #pragma once
-// The ordered list of a table's records. Records sit in blocks of a bounded
-// size, so inserting or removing one shifts only the entries of its block, and
-// reaching the record at a place takes a binary search over the block starts.
-// The list owns its records.
+// The ordered list of a table's records. Records sit in small blocks, so
+// inserting or removing one shifts only the entries of its block; a Fenwick
+// tree over the block sizes finds the block of a place and the place of a
+// block in logarithmic time. The list owns its records.
 
 #include <memory>
 #include <vector>
@@ -34,16 +34,20 @@ public:
     template <typename Before>
     int PartitionPoint(Before before) const;
 
-    static constexpr int BlockSize = 512;
+    // A block is split in two when it reaches this size.
+    static constexpr int BlockSize = 128;
 
 private:
     using Block = std::vector<std::unique_ptr<TMemRecord>>;
     // Block holding `index`, and the index inside it.
     std::pair<size_t, int> Locate(int index) const;
-    void RebuildStarts(size_t from);
+    // Index of the first record of block `block`.
+    int Start(size_t block) const;
+    void Grow(size_t block, int delta);
+    void RebuildTree();
 
     std::vector<Block> FBlocks;
-    std::vector<int> FStarts;  // index of each block's first record
+    std::vector<int> FTree;  // Fenwick tree of the block sizes, 1-based
     int FCount = 0;
 };
 
@@ -70,5 +74,5 @@ int TRecordList::PartitionPoint(Before before) const
         else
             b = mid;
     }
-    return FStarts[lo] + static_cast<int>(a);
+    return Start(lo) + static_cast<int>(a);
 }
