@@ -330,3 +330,58 @@ TEST_F(ShellTreeTest, AnUnchangedLabelOfANameThatIsNotTextRenamesNothing)
     EXPECT_EQ(node->Text(), raw);
     EXPECT_TRUE(boxes.empty());
 }
+
+TEST_F(ShellTreeTest, BuildsItsRootWhenLoadedOrFirstShown)
+{
+    tree->Loaded();
+    ASSERT_EQ(tree->TopCount(), 1);
+    EXPECT_EQ(tree->TopItem()->Text(), "Desktop");
+    EXPECT_EQ(Texts(tree->TopItem()), (Names{"Computer"}));
+    EXPECT_EQ(tree->SelectedFolderPath(), "Desktop");
+    TTreeNode* desktop = tree->TopItem();
+    tree->Loaded();  // built already: nothing changes
+    EXPECT_EQ(tree->TopItem(), desktop);
+
+    TShellTreeView shown(nullptr);
+    shown.Widget()->show();
+    QApplication::processEvents();
+    ASSERT_EQ(shown.TopCount(), 1);
+    EXPECT_EQ(shown.TopItem()->Text(), "Desktop");
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ShellTreeTest, NodesShowIconsAndSharedFoldersCarryTheShareMark)
+{
+    temp.Folder("lib/shared");
+    temp.Folder("lib/private");
+    temp.Folder("shares");
+    temp.File("shares/music", "path=" + (temp / "lib/shared") + "\n");
+    TTreeNode* lib = RootAt("lib");
+    TTreeNode* shared = Child(lib, "shared");
+    TTreeNode* other = Child(lib, "private");
+    EXPECT_GE(shared->OverlayIndex(), 0);
+    EXPECT_EQ(other->OverlayIndex(), -1);
+    EXPECT_GE(other->ImageIndex(), 0);
+    EXPECT_GE(other->SelectedIndex(), 0);
+    QAbstractItemModel* model = tree->TreeView()->model();
+    EXPECT_FALSE(model->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+    EXPECT_FALSE(model->index(shared->Index(), 0, model->index(0, 0)).data(Qt::DecorationRole).value<QIcon>().isNull());
+}
+
+TEST_F(ShellTreeTest, TheExpandButtonOfAnEmptyFolderGoesAfterTheUserTriesIt)
+{
+    temp.Folder("lib/empty");
+    temp.Folder("lib/full/x");
+    TTreeNode* lib = RootAt("lib");
+    Show();
+    TTreeNode* empty = Child(lib, "empty");
+    const QRect rect = tree->NodeRect(empty);
+    QTest::mouseClick(tree->TreeView()->viewport(), Qt::LeftButton, {},
+                      QPoint(rect.left() - tree->Indent() / 2, rect.center().y()));
+    Settle();
+    EXPECT_FALSE(empty->HasChildren());
+    EXPECT_FALSE(empty->Expanded());
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(tree->Selected(), lib);
+    EXPECT_TRUE(boxes.empty());
+}
