@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -307,6 +308,8 @@ ResultCode GstMediaService::Open(const OpenRequest& request, DeviceId& device)
         return resUnsupportedDevice;
     if (request.fileName.empty())
         return Fail(resOpenFailed, "No file name was given.");
+    // The frames are counted while GStreamer gets ready and prerolls the file.
+    auto scanning = std::async(std::launch::async, [path = request.fileName] { return ScanMp3LengthMs(path); });
     EnsureGstInit();
 
     GError* err = nullptr;
@@ -342,11 +345,8 @@ ResultCode GstMediaService::Open(const OpenRequest& request, DeviceId& device)
         gst_bus_set_sync_handler(bus.p, &GstMediaService::OnBusMessage, opened.get(), nullptr);
     }
 
-    // Preroll runs in GStreamer's threads while the frames are counted here.
     const GstStateChangeReturn started = gst_element_set_state(pipeline, GST_STATE_PAUSED);
-    std::optional<std::int64_t> scanned;
-    if (started != GST_STATE_CHANGE_FAILURE)
-        scanned = ScanMp3LengthMs(request.fileName);
+    const std::optional<std::int64_t> scanned = scanning.get();
 
     std::optional<std::string> failure;
     bool timedOut = false;
