@@ -567,10 +567,13 @@ bool TdxDockHost::eventFilter(QObject* watched, QEvent* event)
         if (watched == FFrame && FShowing && FAnimation->state() != QAbstractAnimation::Running)
             if (const Slide* s = Find(FShowing))
                 Place(*s, 1.0);
-        [[fallthrough]];
-    case QEvent::Show:
         if (watched == FMainWindow)
             QueueApply();
+        break;
+    case QEvent::Show:
+        // The area's layout is in place when it is shown: sizes go in before the first paint.
+        if (watched == FMainWindow)
+            ApplyPendingSizes();
         break;
     case QEvent::KeyPress:
         // Escape in a slid-out panel slides it back.
@@ -648,6 +651,9 @@ void TdxDockHost::ApplyPendingSizes()
                 size = 1;
         FMainWindow->resizeDocks(docks, sizes, p.orientation);
     }
+    // Into place now, not at the next layout pass (after a first paint).
+    if (!pending.empty() && FMainWindow->layout())
+        FMainWindow->layout()->activate();
 }
 
 void TdxDockHost::ApplyLook()

@@ -558,6 +558,20 @@ TEST(DockDescription, ComponentsMadeOneByOneAreArrangedWhenLoaded)
     TdxDockSite::SetAnimationTime(150);
 }
 
+TEST(DockDescription, SizesAreInPlaceWhenTheWindowFirstShows)
+{
+    TComponent owner(nullptr);
+    QWidget window;
+    window.resize(795, 509);
+    TdxDockSite* host = BuildDockLayout(&owner, &window, PlayerDockLayout());
+    window.show();  // no event handled yet: what the first paint shows
+    auto* toolBar = dynamic_cast<TdxDockPanel*>(owner.FindComponent("dxDockPanel1"));
+    auto* list = dynamic_cast<TdxDockPanel*>(owner.FindComponent("dpnlFileList"));
+    EXPECT_EQ(toolBar->Height(), 82);
+    EXPECT_EQ(list->Height(), 261);
+    EXPECT_EQ(host->MainWindow()->width(), 771);
+}
+
 TEST(DockDescription, RejectsTreesThatCannotBeArranged)
 {
     TComponent owner(nullptr);
