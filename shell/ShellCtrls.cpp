@@ -710,30 +710,68 @@ TTreeNode* TShellTreeView::FindNodeByID(PCItemIDList absolute, TTreeNode* start)
     return nullptr;
 }
 
+// What the user sees of a part of the tree: the top row, the selection and
+// which nodes are expanded, by absolute id list so that it survives a rebuild.
+struct TShellTreeView::TViewState {
+    TItemIdList topID;
+    TItemIdList selectedID;
+    std::vector<TItemIdList> expanded;
+};
+
+TShellTreeView::TViewState TShellTreeView::SaveViewState(TTreeNode* node, bool withNode) const
+{
+    TViewState state;
+    if (TTreeNode* top = FModel->NodeOf(FView->indexAt(QPoint(1, 1))); top && top != &FTop && top->FData)
+        state.topID = TItemIdList::Copy(top->FData->AbsoluteID());
+    if (TTreeNode* selected = Selected(); selected && selected->FData)
+        state.selectedID = TItemIdList::Copy(selected->FData->AbsoluteID());
+    std::vector<TTreeNode*> walk{node};
+    while (!walk.empty()) {
+        TTreeNode* at = walk.back();
+        walk.pop_back();
+        if ((withNode || at != node) && at->Expanded())
+            state.expanded.push_back(TItemIdList::Copy(at->FData->AbsoluteID()));
+        for (auto& child : at->FChildren)
+            walk.push_back(child.get());
+    }
+    return state;
+}
+
+void TShellTreeView::RestoreViewState(const TViewState& state, TTreeNode* node)
+{
+    // Expand again what was expanded, top down.
+    const auto& desktop = DesktopShellFolder().ShellFolder();
+    auto wasExpanded = [&](TTreeNode* at) {
+        return std::any_of(state.expanded.begin(), state.expanded.end(), [&](const TItemIdList& id) {
+            return desktop->CompareIDs(id.get(), at->FData->AbsoluteID()) == 0;
+        });
+    };
+    std::vector<TTreeNode*> walk{node};
+    while (!walk.empty()) {
+        TTreeNode* at = walk.back();
+        walk.pop_back();
+        if (at != node && !wasExpanded(at))
+            continue;
+        if (at != node || wasExpanded(at))
+            Expand(at);
+        for (auto& child : at->FChildren)
+            walk.push_back(child.get());
+    }
+    if (state.selectedID)
+        if (TTreeNode* again = FindNodeByID(state.selectedID.get()))
+            SetSelected(again);
+    if (state.topID)
+        if (TTreeNode* again = FindNodeByID(state.topID.get()))
+            FView->scrollTo(FModel->IndexOf(again), QAbstractItemView::PositionAtTop);
+}
+
 void TShellTreeView::Refresh(TTreeNode* node)
 {
     if (!node || !node->FData || !node->FParent)
         return;
     WaitCursor cursor;
     NoRedraw redraw(FView);
-
-    // What the user sees: the top row, the selection and what is expanded.
-    TItemIdList topID;
-    if (TTreeNode* top = FModel->NodeOf(FView->indexAt(QPoint(1, 1))); top && top != &FTop && top->FData)
-        topID = TItemIdList::Copy(top->FData->AbsoluteID());
-    TItemIdList selectedID;
-    if (TTreeNode* selected = Selected(); selected && selected->FData)
-        selectedID = TItemIdList::Copy(selected->FData->AbsoluteID());
-    std::vector<TItemIdList> expanded;
-    std::vector<TTreeNode*> walk{node};
-    while (!walk.empty()) {
-        TTreeNode* at = walk.back();
-        walk.pop_back();
-        if (at->Expanded())
-            expanded.push_back(TItemIdList::Copy(at->FData->AbsoluteID()));
-        for (auto& child : at->FChildren)
-            walk.push_back(child.get());
-    }
+    const TViewState state = SaveViewState(node, true);
 
     // A fresh node for the same item, before the old one.
     TShellFolder* old = node->FData.get();
@@ -747,32 +785,23 @@ void TShellTreeView::Refresh(TTreeNode* node)
     nodes.push_back(std::move(fresh));
     InsertNodes(node->FParent, node->FIndex, std::move(nodes));
     CanExpand(freshNode);
-
-    // Expand again what was expanded, top down.
-    const auto& desktop = DesktopShellFolder().ShellFolder();
-    auto wasExpanded = [&](TTreeNode* at) {
-        return std::any_of(expanded.begin(), expanded.end(), [&](const TItemIdList& id) {
-            return desktop->CompareIDs(id.get(), at->FData->AbsoluteID()) == 0;
-        });
-    };
-    walk.assign({freshNode});
-    while (!walk.empty()) {
-        TTreeNode* at = walk.back();
-        walk.pop_back();
-        if (!wasExpanded(at))
-            continue;
-        Expand(at);
-        for (auto& child : at->FChildren)
-            walk.push_back(child.get());
-    }
     DeleteNode(node);
+    RestoreViewState(state, freshNode);
+}
 
-    if (selectedID)
-        if (TTreeNode* again = FindNodeByID(selectedID.get()))
-            SetSelected(again);
-    if (topID)
-        if (TTreeNode* again = FindNodeByID(topID.get()))
-            FView->scrollTo(FModel->IndexOf(again), QAbstractItemView::PositionAtTop);
+void TShellTreeView::RelistChildren(TTreeNode* node)
+{
+    WaitCursor cursor;
+    NoRedraw redraw(FView);
+    const TViewState state = SaveViewState(node, false);
+    if (!node->FChildren.empty()) {
+        FModel->BeginRemove(node, 0, node->Count() - 1);
+        node->FChildren.clear();
+        FModel->EndRemove();
+    }
+    node->FHasChildren = true;
+    CanExpand(node);
+    RestoreViewState(state, node);
 }
 
 void TShellTreeView::EditLabel(TTreeNode* node)
@@ -807,7 +836,7 @@ void TShellTreeView::Edited(TTreeNode* node, const std::string& text)
                 below.push_back(child.get());
             }
         }
-        Refresh(node);
+        RelistChildren(node);
     }
 }
 

@@ -196,6 +196,11 @@ private:
     void InsertNodes(TTreeNode* parent, int row, std::vector<std::unique_ptr<TTreeNode>> nodes);
     void DeleteNode(TTreeNode* node);
     void Edited(TTreeNode* node, const std::string& text);
+    struct TViewState;
+    TViewState SaveViewState(TTreeNode* node, bool withNode) const;
+    void RestoreViewState(const TViewState& state, TTreeNode* node);
+    // Lists a node's children anew, keeping the node itself.
+    void RelistChildren(TTreeNode* node);
     bool CommandBefore(TTreeNode* node, const std::string& verb);
     void CommandAfter(TTreeNode* node, const std::string& verb, bool succeeded);
     unsigned EnumFlags() const;

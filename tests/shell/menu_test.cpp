@@ -208,11 +208,15 @@ TEST_F(ShellMenuTest, PasteCopiesOrMovesFromTheClipboardAndShowsTheResult)
 TEST_F(ShellMenuTest, RenameEditsTheLabelOfTheNodeUnderThePointer)
 {
     temp.Folder("lib/A");
-    temp.Folder("lib/B");
+    temp.Folder("lib/B/cd1/live");
     TTreeNode* lib = RootAt("lib");
     Show();
-    tree->SetSelected(Child(lib, "A"));
-    RightClick(Child(lib, "B"), "rename");
+    TTreeNode* b = Child(lib, "B");
+    tree->Expand(b);
+    tree->Expand(Child(b, "cd1"));
+    tree->SetSelected(Child(b, "cd1"));
+    Settle();
+    RightClick(b, "rename");
     const auto editors = tree->TreeView()->viewport()->findChildren<QLineEdit*>();
     ASSERT_EQ(editors.size(), 1);
     EXPECT_EQ(editors[0]->text(), "B");
@@ -221,5 +225,9 @@ TEST_F(ShellMenuTest, RenameEditsTheLabelOfTheNodeUnderThePointer)
     QApplication::processEvents();  // the editor commits its text from the queue
     EXPECT_TRUE(std::filesystem::exists(temp / "lib/B 改名"));
     EXPECT_EQ(Texts(lib), (Names{"A", "B 改名"}));
+    // The renamed folder stays open, and what is below it follows the new name.
+    EXPECT_TRUE(b->Expanded());
+    EXPECT_TRUE(Child(b, "cd1")->Expanded());
+    EXPECT_EQ(tree->SelectedFolderPath(), temp / "lib/B 改名/cd1");
     EXPECT_TRUE(boxes.empty());
 }
