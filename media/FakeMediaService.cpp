@@ -83,6 +83,19 @@ std::optional<ResultCode> FakeMediaService::Injected(Request request)
     return code;
 }
 
+ResultCode FakeMediaService::Enter(Request request, DeviceId device, Device*& found, bool logged)
+{
+    found = nullptr;
+    if (auto code = Injected(request))
+        return *code;
+    found = Find(device);
+    if (!found)
+        return resInvalidDevice;
+    if (logged)
+        Log(std::string(RequestName(request)) + " " + std::to_string(device));
+    return resOk;
+}
+
 void FakeMediaService::Owe(DeviceId device, std::optional<std::uint32_t> flag)
 {
     if (flag)
@@ -122,12 +135,9 @@ ResultCode FakeMediaService::Open(const OpenRequest& request, DeviceId& device)
 
 ResultCode FakeMediaService::Close(DeviceId device)
 {
-    if (auto code = Injected(Request::Close))
-        return *code;
-    Device* found = Find(device);
-    if (!found)
-        return resInvalidDevice;
-    Log("Close " + std::to_string(device));
+    Device* found = nullptr;
+    if (const ResultCode code = Enter(Request::Close, device, found, true))
+        return code;
     // A closed device tells its target nothing more.
     UnregisterTarget(device);
     FDevices.erase(device);
@@ -136,11 +146,9 @@ ResultCode FakeMediaService::Close(DeviceId device)
 
 ResultCode FakeMediaService::Play(DeviceId device, std::optional<std::int32_t> from)
 {
-    if (auto code = Injected(Request::Play))
-        return *code;
-    Device* found = Find(device);
-    if (!found)
-        return resInvalidDevice;
+    Device* found = nullptr;
+    if (const ResultCode code = Enter(Request::Play, device, found, false))
+        return code;
     Log("Play " + std::to_string(device) + (from ? " from " + std::to_string(*from) : std::string()));
     Owe(device, found->pending.Start());
     if (from)
@@ -157,12 +165,9 @@ ResultCode FakeMediaService::Play(DeviceId device, std::optional<std::int32_t> f
 
 ResultCode FakeMediaService::Pause(DeviceId device)
 {
-    if (auto code = Injected(Request::Pause))
-        return *code;
-    Device* found = Find(device);
-    if (!found)
-        return resInvalidDevice;
-    Log("Pause " + std::to_string(device));
+    Device* found = nullptr;
+    if (const ResultCode code = Enter(Request::Pause, device, found, true))
+        return code;
     if (found->mode != DeviceMode::Playing)
         return resOk;
     Owe(device, found->pending.Take(notifyAborted));
@@ -172,12 +177,9 @@ ResultCode FakeMediaService::Pause(DeviceId device)
 
 ResultCode FakeMediaService::Resume(DeviceId device)
 {
-    if (auto code = Injected(Request::Resume))
-        return *code;
-    Device* found = Find(device);
-    if (!found)
-        return resInvalidDevice;
-    Log("Resume " + std::to_string(device));
+    Device* found = nullptr;
+    if (const ResultCode code = Enter(Request::Resume, device, found, true))
+        return code;
     if (found->mode != DeviceMode::Paused)
         return resNotPaused;
     Owe(device, found->pending.Start());
@@ -187,12 +189,9 @@ ResultCode FakeMediaService::Resume(DeviceId device)
 
 ResultCode FakeMediaService::Stop(DeviceId device)
 {
-    if (auto code = Injected(Request::Stop))
-        return *code;
-    Device* found = Find(device);
-    if (!found)
-        return resInvalidDevice;
-    Log("Stop " + std::to_string(device));
+    Device* found = nullptr;
+    if (const ResultCode code = Enter(Request::Stop, device, found, true))
+        return code;
     Owe(device, found->pending.Take(notifyAborted));
     found->mode = DeviceMode::Stopped;
     return resOk;
@@ -200,12 +199,9 @@ ResultCode FakeMediaService::Stop(DeviceId device)
 
 ResultCode FakeMediaService::SeekToStart(DeviceId device)
 {
-    if (auto code = Injected(Request::SeekToStart))
-        return *code;
-    Device* found = Find(device);
-    if (!found)
-        return resInvalidDevice;
-    Log("SeekToStart " + std::to_string(device));
+    Device* found = nullptr;
+    if (const ResultCode code = Enter(Request::SeekToStart, device, found, true))
+        return code;
     Owe(device, found->pending.Take(notifyAborted));
     found->position = 0;
     found->mode = DeviceMode::Stopped;
@@ -215,11 +211,9 @@ ResultCode FakeMediaService::SeekToStart(DeviceId device)
 ResultCode FakeMediaService::Length(DeviceId device, std::int32_t& ms)
 {
     ms = 0;
-    if (auto code = Injected(Request::Length))
-        return *code;
-    Device* found = Find(device);
-    if (!found)
-        return resInvalidDevice;
+    Device* found = nullptr;
+    if (const ResultCode code = Enter(Request::Length, device, found, false))
+        return code;
     ms = found->length;
     return resOk;
 }
@@ -227,11 +221,9 @@ ResultCode FakeMediaService::Length(DeviceId device, std::int32_t& ms)
 ResultCode FakeMediaService::Position(DeviceId device, std::int32_t& ms)
 {
     ms = 0;
-    if (auto code = Injected(Request::Position))
-        return *code;
-    Device* found = Find(device);
-    if (!found)
-        return resInvalidDevice;
+    Device* found = nullptr;
+    if (const ResultCode code = Enter(Request::Position, device, found, false))
+        return code;
     ms = found->position;
     return resOk;
 }
@@ -239,11 +231,9 @@ ResultCode FakeMediaService::Position(DeviceId device, std::int32_t& ms)
 ResultCode FakeMediaService::Mode(DeviceId device, DeviceMode& mode)
 {
     mode = DeviceMode::NotReady;
-    if (auto code = Injected(Request::Mode))
-        return *code;
-    Device* found = Find(device);
-    if (!found)
-        return resInvalidDevice;
+    Device* found = nullptr;
+    if (const ResultCode code = Enter(Request::Mode, device, found, false))
+        return code;
     mode = found->mode;
     return resOk;
 }

@@ -77,6 +77,9 @@ private:
     const Song* FindSong(const std::string& fileName) const;
     Device* Find(DeviceId device);
     std::optional<ResultCode> Injected(Request request);
+    // Answers an injected failure or an unknown device; else finds the device
+    // (and logs the request when `logged`).
+    ResultCode Enter(Request request, DeviceId device, Device*& found, bool logged);
     void Log(std::string line) { FRequests.push_back(std::move(line)); }
     void Owe(DeviceId device, std::optional<std::uint32_t> flag);
 
