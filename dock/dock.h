@@ -273,7 +273,8 @@ public:
     void SetAutoHidePosition(TdxAutoHidePosition value) { FAutoHidePosition = value; }
 
     // Shown: docked (in front or behind a tab), floating, or slid out. False when
-    // the user closed it and while it is collapsed to its side-bar tab.
+    // the user closed it and while it is collapsed to its side-bar tab. (These
+    // stand for the panel; TControl's own would show or hide only its client area.)
     bool Visible() const;
     // False closes the panel; true shows it again where it was.
     void SetVisible(bool value);
