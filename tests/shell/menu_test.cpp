@@ -22,8 +22,7 @@ protected:
     std::string choice;  // what the user picks in the next menu
     std::vector<std::string> questions;
     bool answer = true;
-    std::string savedData;
-    bool hadData = false;
+    std::unique_ptr<ScopedEnv> data;  // the trash goes to the temporary folder
 
     void SetUp() override
     {
@@ -40,17 +39,11 @@ protected:
             questions.push_back(text);
             return answer;
         };
-        const char* data = std::getenv("XDG_DATA_HOME");
-        hadData = data != nullptr;
-        savedData = data ? data : "";
-        setenv("XDG_DATA_HOME", (temp / "data").c_str(), 1);
+        data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", temp / "data");
     }
     void TearDown() override
     {
-        if (hadData)
-            setenv("XDG_DATA_HOME", savedData.c_str(), 1);
-        else
-            unsetenv("XDG_DATA_HOME");
+        data.reset();
         QApplication::clipboard()->clear();
         ShellTreeTest::TearDown();
     }

@@ -49,3 +49,28 @@ public:
 private:
     std::string FPath;
 };
+
+// Sets an environment variable for a test and puts the old value back after.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : FName(name)
+    {
+        const char* old = std::getenv(name);
+        FHad = old != nullptr;
+        FOld = old ? old : "";
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv()
+    {
+        if (FHad)
+            setenv(FName.c_str(), FOld.c_str(), 1);
+        else
+            unsetenv(FName.c_str());
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string FName, FOld;
+    bool FHad = false;
+};

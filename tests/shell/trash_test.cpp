@@ -15,22 +15,7 @@ namespace {
 // Points the home trash at a temporary folder for the test.
 struct TrashHome {
     TempFolder temp;
-    std::string saved;
-    bool had;
-    TrashHome()
-    {
-        const char* value = std::getenv("XDG_DATA_HOME");
-        had = value != nullptr;
-        saved = value ? value : "";
-        setenv("XDG_DATA_HOME", (temp / "data").c_str(), 1);
-    }
-    ~TrashHome()
-    {
-        if (had)
-            setenv("XDG_DATA_HOME", saved.c_str(), 1);
-        else
-            unsetenv("XDG_DATA_HOME");
-    }
+    ScopedEnv data{"XDG_DATA_HOME", temp / "data"};
     std::string Trash() const { return temp / "data/Trash"; }
     std::string Info(const std::string& entry) const
     {
