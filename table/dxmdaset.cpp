@@ -235,6 +235,7 @@ void TdxMemData::Open()
     FModified = false;
     FBof = FEof = true;
     FSortField = FindField(FSortedField);
+    FPrefixesValid = true;
     SetState(dsBrowse);
     FitWindows(TWindowMove::Top);
     NotifyLinks([](TDataLink* link) { link->ActiveChanged(); });
@@ -349,10 +350,11 @@ void TdxMemData::Post()
         if (FRecIdField)
             FBuffer->SetInteger(FRecIdField->FSlot, ++FLastRecId);
         FBuffer->Identity = ++FLastIdentity;
+        const uint64_t prefix = PrefixOf(FBuffer.get());
         int place = FBufferRow;
         if (FSortField && FRecords->Count() > 0)
-            place = OrderedPlace(FBuffer.get());
-        FRecords->Insert(place, TMemRecord::Pack(*FBuffer));
+            place = OrderedPlace(FBuffer.get(), prefix);
+        FRecords->Insert(place, TMemRecord::Pack(*FBuffer), prefix);
         FCurrent = place;
         FBufferRow = -1;
     } else if (FState == dsEdit) {
@@ -360,10 +362,11 @@ void TdxMemData::Post()
         std::unique_ptr<TMemRecord> record = FRecords->Take(FCurrent);
         const bool keyChanged = FSortField && CompareKeys(record.get(), FBuffer.get()) != 0;
         FBuffer->Identity = record->Identity;
+        const uint64_t prefix = PrefixOf(FBuffer.get());
         int place = FCurrent;
         if (keyChanged && FRecords->Count() > 0)
-            place = OrderedPlace(FBuffer.get());
-        FRecords->Insert(place, TMemRecord::Pack(*FBuffer));
+            place = OrderedPlace(FBuffer.get(), prefix);
+        FRecords->Insert(place, TMemRecord::Pack(*FBuffer), prefix);
         FCurrent = place;
     } else {
         Error(dbtext::NotEditing);

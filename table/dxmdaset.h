@@ -145,7 +145,11 @@ private:
     void BeginNewRecord(bool append);
     void SetState(TDataSetState value);
     int CompareKeys(TRecordRef a, TRecordRef b) const;
-    int OrderedPlace(TRecordRef record) const;
+    // The sort value's prefix kept in the record list (0 without a sort field).
+    uint64_t PrefixOf(TRecordRef record);
+    // CompareKeys, settled by the prefixes when they differ.
+    int CompareEntries(uint64_t prefixA, TRecordRef a, uint64_t prefixB, TRecordRef b) const;
+    int OrderedPlace(TRecordRef record, uint64_t prefix) const;
     void SortRecords();
     bool LocateKeys(std::span<TField* const> fields, std::span<const std::optional<std::string>> keys,
                     TLocateOptions options);
@@ -182,6 +186,7 @@ private:
     std::string FSortedField;
     TSortOptions FSortOptions = 0;
     TField* FSortField = nullptr;
+    bool FPrefixesValid = true;  // every stored prefix was made (re-made by a sort)
     std::vector<TDataSource*> FDataSources;
     int FDisableCount = 0;
     TDataSetState FDisableState = dsInactive;

@@ -6,6 +6,7 @@
 
 #include "table/dxmdaset.h"
 #include "table/recordlist.h"
+#include "table/sortkey.h"
 #include "text/collation.h"
 
 namespace {
@@ -99,18 +100,43 @@ int TdxMemData::CompareKeys(TRecordRef a, TRecordRef b) const
     return (FSortOptions & soDesc) ? -result : result;
 }
 
-int TdxMemData::OrderedPlace(TRecordRef record) const
+uint64_t TdxMemData::PrefixOf(TRecordRef record)
+{
+    if (!FSortField)
+        return 0;
+    const int slot = FSortField->FSlot;
+    if (FSortField->DataType() == ftInteger)
+        return sortkey::OfInteger(IntegerOf(record, slot));
+    const auto prefix = sortkey::OfText(record.Text(slot), (FSortOptions & soCaseInsensitive) != 0);
+    if (!prefix)
+        FPrefixesValid = false;
+    return prefix.value_or(0);
+}
+
+int TdxMemData::CompareEntries(uint64_t prefixA, TRecordRef a, uint64_t prefixB, TRecordRef b) const
+{
+    if (FPrefixesValid) {
+        const int order = sortkey::Compare(prefixA, prefixB);
+        if (order != 0)
+            return (FSortOptions & soDesc) ? -order : order;
+    }
+    return CompareKeys(a, b);
+}
+
+int TdxMemData::OrderedPlace(TRecordRef record, uint64_t prefix) const
 {
     // A value at or after the last and strictly after the first goes last;
     // otherwise in front of the first value that is not smaller. So equal
     // values take the new record in front of them, unless they end the table
     // behind some smaller value.
     const int count = FRecords->Count();
-    const int place =
-        FRecords->PartitionPoint([&](const TMemRecord& existing) { return CompareKeys(&existing, record) < 0; });
+    const int place = FRecords->PartitionPoint([&](uint64_t existingPrefix, const TMemRecord& existing) {
+        return CompareEntries(existingPrefix, &existing, prefix, record) < 0;
+    });
     // 0 < place < count: the first value is smaller, and the last is at or
     // after the new one, so "at or after the last" means equal to it.
-    if (place > 0 && place < count && CompareKeys(record, FRecords->At(count - 1)) == 0)
+    if (place > 0 && place < count &&
+        CompareEntries(prefix, record, FRecords->KeyAt(count - 1), FRecords->At(count - 1)) == 0)
         return count;
     return place;
 }
@@ -122,18 +148,28 @@ void TdxMemData::SortRecords()
         return;
     CheckBrowseMode();
     const TMemRecord* current = FRecords->At(FCurrent);
-    auto records = FRecords->TakeAll();
+    FPrefixesValid = true;
+    std::vector<std::pair<uint64_t, std::unique_ptr<TMemRecord>>> entries;
+    for (auto& record : FRecords->TakeAll()) {
+        const uint64_t prefix = PrefixOf(record.get());
+        entries.emplace_back(prefix, std::move(record));
+    }
     const int recIdSlot = FRecIdField ? FRecIdField->FSlot : -1;
-    std::stable_sort(records.begin(), records.end(), [&](const auto& a, const auto& b) {
-        const int order = CompareKeys(a.get(), b.get());
+    std::stable_sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
+        const int order = CompareEntries(a.first, a.second.get(), b.first, b.second.get());
         if (order != 0)
             return order < 0;
-        return recIdSlot >= 0 && IntegerOf(a.get(), recIdSlot) < IntegerOf(b.get(), recIdSlot);
+        return recIdSlot >= 0 && IntegerOf(a.second.get(), recIdSlot) < IntegerOf(b.second.get(), recIdSlot);
     });
-    for (size_t i = 0; i < records.size(); ++i)
-        if (records[i].get() == current)
+    std::vector<std::unique_ptr<TMemRecord>> records;
+    std::vector<uint64_t> prefixes;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].second.get() == current)
             FCurrent = static_cast<int>(i);
-    FRecords->Assign(std::move(records));
+        prefixes.push_back(entries[i].first);
+        records.push_back(std::move(entries[i].second));
+    }
+    FRecords->Assign(std::move(records), prefixes);
     FitWindows(TWindowMove::Follow);
     NotifyLinks([](TDataLink* link) { link->DataSetChanged(); });
 }
@@ -221,8 +257,16 @@ int TdxMemData::BinarySearch(const TField* field, const std::optional<std::strin
     const bool caseless = (options & loCaseInsensitive) != 0;
     const bool descending = (FSortOptions & soDesc) != 0;
     const int slot = field->FSlot;
-    auto compare = [&](TRecordRef record) {
-        const int result = CompareKey(*field, slot, key, record, caseless);
+    // The key's prefix, when prefixes can settle comparisons with it: a text
+    // key compared at the sort's strength (a null key sorts before everything
+    // and a key that is no number sorts first, which prefixes cannot say).
+    std::optional<uint64_t> keyPrefix;
+    if (FPrefixesValid && key && field->DataType() == ftString)
+        keyPrefix = sortkey::OfText(*key, caseless);
+    auto compare = [&](uint64_t prefix, TRecordRef record) {
+        int result = keyPrefix ? sortkey::Compare(*keyPrefix, prefix) : 0;
+        if (result == 0)
+            result = CompareKey(*field, slot, key, record, caseless);
         return descending ? -result : result;
     };
     // At or before the first value: the first record; at or after the last:
@@ -231,10 +275,10 @@ int TdxMemData::BinarySearch(const TField* field, const std::optional<std::strin
     // key is at or before the first value, and past the end when the key is
     // after the last; in between, "at or after the last" means equal to it.
     const int count = FRecords->Count();
-    const int notSmaller =
-        FRecords->PartitionPoint([&](const TMemRecord& record) { return compare(&record) > 0; });
+    const int notSmaller = FRecords->PartitionPoint(
+        [&](uint64_t prefix, const TMemRecord& record) { return compare(prefix, &record) > 0; });
     int candidate = notSmaller;
-    if (notSmaller == count || (notSmaller > 0 && compare(FRecords->At(count - 1)) == 0))
+    if (notSmaller == count || (notSmaller > 0 && compare(FRecords->KeyAt(count - 1), FRecords->At(count - 1)) == 0))
         candidate = count - 1;
     return Matches(*field, slot, key, FRecords->At(candidate), options) ? candidate : -1;
 }

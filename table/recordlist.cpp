@@ -21,6 +21,10 @@ void TRecordList::Grow(size_t block, int delta)
 
 void TRecordList::RebuildTree()
 {
+    FLastKeys.resize(FBlocks.size());
+    for (size_t block = 0; block < FBlocks.size(); ++block)
+        if (!FBlocks[block].empty())
+            UpdateLast(block);
     FTree.assign(FBlocks.size() + 1, 0);
     for (size_t i = 1; i < FTree.size(); ++i) {
         FTree[i] += static_cast<int>(FBlocks[i - 1].size());
@@ -32,6 +36,10 @@ void TRecordList::RebuildTree()
 
 std::pair<size_t, int> TRecordList::Locate(int index) const
 {
+    // The last block is the one most asked for (appending, the last record).
+    const int lastStart = FCount - static_cast<int>(FBlocks.back().size());
+    if (index >= lastStart)
+        return {FBlocks.size() - 1, index - lastStart};
     // Descend the tree to the last block whose start is at or before `index`.
     size_t block = 0;
     int rest = index;
@@ -55,10 +63,18 @@ TMemRecord* TRecordList::At(int index) const
     if (index < 0 || index >= FCount)
         return nullptr;
     const auto [block, offset] = Locate(index);
-    return FBlocks[block][static_cast<size_t>(offset)].get();
+    return FBlocks[block][static_cast<size_t>(offset)].Record.get();
 }
 
-void TRecordList::Insert(int index, std::unique_ptr<TMemRecord> record)
+uint64_t TRecordList::KeyAt(int index) const
+{
+    if (index < 0 || index >= FCount)
+        return 0;
+    const auto [block, offset] = Locate(index);
+    return FBlocks[block][static_cast<size_t>(offset)].Key;
+}
+
+void TRecordList::Insert(int index, std::unique_ptr<TMemRecord> record, uint64_t key)
 {
     assert(index >= 0 && index <= FCount);
     if (FBlocks.empty()) {
@@ -75,7 +91,7 @@ void TRecordList::Insert(int index, std::unique_ptr<TMemRecord> record)
         std::tie(block, offset) = Locate(index);
     }
     Block& target = FBlocks[block];
-    target.insert(target.begin() + offset, std::move(record));
+    target.insert(target.begin() + offset, Entry{key, std::move(record)});
     ++FCount;
     if (target.size() >= static_cast<size_t>(BlockSize)) {
         // Split a full block in two halves.
@@ -87,6 +103,7 @@ void TRecordList::Insert(int index, std::unique_ptr<TMemRecord> record)
         RebuildTree();
     } else {
         Grow(block, 1);
+        UpdateLast(block);
     }
 }
 
@@ -95,7 +112,7 @@ std::unique_ptr<TMemRecord> TRecordList::Take(int index)
     assert(index >= 0 && index < FCount);
     const auto [block, offset] = Locate(index);
     Block& source = FBlocks[block];
-    std::unique_ptr<TMemRecord> record = std::move(source[static_cast<size_t>(offset)]);
+    std::unique_ptr<TMemRecord> record = std::move(source[static_cast<size_t>(offset)].Record);
     source.erase(source.begin() + offset);
     --FCount;
     if (source.empty()) {
@@ -103,6 +120,7 @@ std::unique_ptr<TMemRecord> TRecordList::Take(int index)
         RebuildTree();
     } else {
         Grow(block, -1);
+        UpdateLast(block);
     }
     return record;
 }
@@ -111,6 +129,7 @@ void TRecordList::Clear()
 {
     FBlocks.clear();
     FTree.clear();
+    FLastKeys.clear();
     FCount = 0;
 }
 
@@ -119,20 +138,21 @@ std::vector<std::unique_ptr<TMemRecord>> TRecordList::TakeAll()
     std::vector<std::unique_ptr<TMemRecord>> all;
     all.reserve(static_cast<size_t>(FCount));
     for (Block& block : FBlocks)
-        for (auto& record : block)
-            all.push_back(std::move(record));
+        for (Entry& entry : block)
+            all.push_back(std::move(entry.Record));
     Clear();
     return all;
 }
 
-void TRecordList::Assign(std::vector<std::unique_ptr<TMemRecord>> records)
+void TRecordList::Assign(std::vector<std::unique_ptr<TMemRecord>> records, const std::vector<uint64_t>& keys)
 {
     Clear();
     for (size_t i = 0; i < records.size(); i += BlockSize / 2) {
         const size_t end = std::min(records.size(), i + BlockSize / 2);
-        Block block(std::make_move_iterator(records.begin() + static_cast<std::ptrdiff_t>(i)),
-                    std::make_move_iterator(records.begin() + static_cast<std::ptrdiff_t>(end)));
+        Block block;
         block.reserve(BlockSize);
+        for (size_t r = i; r < end; ++r)
+            block.push_back(Entry{r < keys.size() ? keys[r] : 0, std::move(records[r])});
         FBlocks.push_back(std::move(block));
     }
     FCount = static_cast<int>(records.size());

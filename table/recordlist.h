@@ -2,7 +2,9 @@
 // The ordered list of a table's records. Records sit in small blocks, so
 // inserting or removing one shifts only the entries of its block; a Fenwick
 // tree over the block sizes finds the block of a place and the place of a
-// block in logarithmic time. The list owns its records.
+// block in logarithmic time. Next to each record the list keeps a number that
+// the table gives it (the prefix of its sort value), so that a search can read
+// it without reaching the record. The list owns its records.
 
 #include <memory>
 #include <vector>
@@ -17,20 +19,21 @@ public:
 
     int Count() const { return FCount; }
     TMemRecord* At(int index) const;
+    uint64_t KeyAt(int index) const;
     // Puts `record` at `index` (0..Count()).
-    void Insert(int index, std::unique_ptr<TMemRecord> record);
-    void Add(std::unique_ptr<TMemRecord> record) { Insert(FCount, std::move(record)); }
+    void Insert(int index, std::unique_ptr<TMemRecord> record, uint64_t key = 0);
+    void Add(std::unique_ptr<TMemRecord> record, uint64_t key = 0) { Insert(FCount, std::move(record), key); }
     // Takes the record at `index` out of the list.
     std::unique_ptr<TMemRecord> Take(int index);
     void Clear();
 
     // Moves every record out, in order, and leaves the list empty.
     std::vector<std::unique_ptr<TMemRecord>> TakeAll();
-    // Refills an empty list with `records` in their order.
-    void Assign(std::vector<std::unique_ptr<TMemRecord>> records);
+    // Refills the list with `records` in their order, with their keys (none: 0).
+    void Assign(std::vector<std::unique_ptr<TMemRecord>> records, const std::vector<uint64_t>& keys = {});
 
-    // The first index in [0, Count()) for which `before(record)` is false,
-    // given that `before` holds for a prefix of the list (Count() if none).
+    // The first index in [0, Count()) for which `before(key, record)` is
+    // false, given that it holds for a prefix of the list (Count() if none).
     template <typename Before>
     int PartitionPoint(Before before) const;
 
@@ -38,16 +41,22 @@ public:
     static constexpr int BlockSize = 128;
 
 private:
-    using Block = std::vector<std::unique_ptr<TMemRecord>>;
+    struct Entry {
+        uint64_t Key;
+        std::unique_ptr<TMemRecord> Record;
+    };
+    using Block = std::vector<Entry>;
     // Block holding `index`, and the index inside it.
     std::pair<size_t, int> Locate(int index) const;
     // Index of the first record of block `block`.
     int Start(size_t block) const;
     void Grow(size_t block, int delta);
     void RebuildTree();
+    void UpdateLast(size_t block) { FLastKeys[block] = FBlocks[block].back().Key; }
 
     std::vector<Block> FBlocks;
     std::vector<int> FTree;  // Fenwick tree of the block sizes, 1-based
+    std::vector<uint64_t> FLastKeys;  // the key of each block's last record, side by side
     int FCount = 0;
 };
 
@@ -58,7 +67,7 @@ int TRecordList::PartitionPoint(Before before) const
     size_t lo = 0, hi = FBlocks.size();
     while (lo < hi) {
         const size_t mid = lo + (hi - lo) / 2;
-        if (before(*FBlocks[mid].back()))
+        if (before(FLastKeys[mid], *FBlocks[mid].back().Record))
             lo = mid + 1;
         else
             hi = mid;
@@ -69,7 +78,7 @@ int TRecordList::PartitionPoint(Before before) const
     size_t a = 0, b = block.size();
     while (a < b) {
         const size_t mid = a + (b - a) / 2;
-        if (before(*block[mid]))
+        if (before(block[mid].Key, *block[mid].Record))
             a = mid + 1;
         else
             b = mid;

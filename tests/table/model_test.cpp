@@ -81,7 +81,10 @@ struct OrderModel {
     }
 };
 
-const std::vector<std::string> kValues = {"", "a", "A", "b", "B", "ab", "abc", "Abc", "歌", "歌手", "一", "z", "é", "e"};
+// Many equal values, case and accent pairs, CJK, long shared beginnings, and
+// bytes that are no UTF-8 (a Big5 name, a lone 0xFF).
+const std::vector<std::string> kValues = {"", "a", "A", "b", "B", "ab", "abc", "Abc", "歌", "歌手", "一", "z", "é", "e",
+                                          "abcdefghij1", "abcdefghij2", "Abcdefghij2", "\xa6\\", "\xff", "a\xff"};
 const std::vector<std::string> kExtraKeys = {"x", "abcd", "ab ", "歌手們", "AB"};
 
 class OrderModelTest : public TableTest {

@@ -1,0 +1,31 @@
+#pragma once
+// Short, order-keeping prefixes of the sort field's values. Comparing two
+// prefixes as numbers orders two values as text::Collator::User() orders them
+// whenever the prefixes differ; equal prefixes say nothing, and the values
+// themselves are compared then. Kept next to each record in the record list,
+// they settle most comparisons of a search without reading the records.
+//
+// Text prefixes are the first 8 bytes of ICU's sort key for the user's
+// collation (the one text::Collator uses), at the same strength.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace sortkey {
+
+// The prefix of a text value; `caseless` as in text::Collator::Compare.
+// Nothing when ICU could not make one (then no prefix may be trusted).
+std::optional<uint64_t> OfText(std::string_view utf8, bool caseless);
+// The prefix of an integer value (exact).
+inline uint64_t OfInteger(int32_t value)
+{
+    return static_cast<uint64_t>(static_cast<int64_t>(value) + INT64_C(0x80000000));
+}
+// -1, 0 (no decision) or +1.
+inline int Compare(uint64_t a, uint64_t b)
+{
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+}  // namespace sortkey
