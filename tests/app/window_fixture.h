@@ -20,6 +20,7 @@
 #include "app/qivTrackBar.h"
 #include "media/FakeMediaService.h"
 #include "media/MPlayer.h"
+#include "media/MediaService.h"
 #include "mixer/SSVolumeController.h"
 #include "mixer/memory_mixer.h"
 #include "shell/ShellCtrls.h"
@@ -76,11 +77,12 @@ protected:
     }
     static void TearDownTestSuite() { std::filesystem::remove_all(Home()); }
 
-    // Creates the window, as the program does at its start.
-    TfrmMain& Start()
+    // Creates the window, as the program does at its start (on the fake
+    // media service unless another is given).
+    TfrmMain& Start(std::shared_ptr<media::MediaService> service = nullptr)
     {
         TPlayerServices services;
-        services.Media = media;
+        services.Media = service ? service : media;
         services.Mixer = mixer;
         services.Namespace = folders;
         frm = std::make_unique<TfrmMain>(nullptr, services);

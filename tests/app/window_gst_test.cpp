@@ -22,16 +22,6 @@ protected:
         gst = media::CreateGstMediaService(options);
     }
 
-    TfrmMain& StartOnGst()
-    {
-        TPlayerServices services;
-        services.Media = gst;
-        services.Mixer = mixer;
-        services.Namespace = folders;
-        frm = std::make_unique<TfrmMain>(nullptr, services);
-        return *frm;
-    }
-
     // Runs the message loop (ticks, notifications, idle passes) for ms.
     static void RunLoop(int ms)
     {
@@ -50,7 +40,7 @@ TEST_F(RealPlayback, PlaysADemoSongWithItsLyricsInRealTime)
     std::filesystem::create_directories(root / "demo");
     for (const char* name : {"Morning Light.mp3", "Morning Light.txt"})
         std::filesystem::copy_file(demo / name, root / "demo" / name);
-    StartOnGst();
+    Start(gst);
     ClickFolder("demo");
     ASSERT_EQ(frm->FileCount(), 1);
     User([&] { frm->btnPlay->Click(); });
