@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "table/recordlist.h"
+#include "table/sortkey.h"
 #include "text/bytes.h"
 
 namespace {
@@ -350,7 +351,7 @@ void TdxMemData::Post()
         if (FRecIdField)
             FBuffer->SetInteger(FRecIdField->FSlot, ++FLastRecId);
         FBuffer->Identity = ++FLastIdentity;
-        const uint64_t prefix = PrefixOf(FBuffer.get());
+        const sortkey::Prefix prefix = PrefixOf(FBuffer.get());
         int place = FBufferRow;
         if (FSortField && FRecords->Count() > 0)
             place = OrderedPlace(FBuffer.get(), prefix);
@@ -362,7 +363,7 @@ void TdxMemData::Post()
         std::unique_ptr<TMemRecord> record = FRecords->Take(FCurrent);
         const bool keyChanged = FSortField && CompareKeys(record.get(), FBuffer.get()) != 0;
         FBuffer->Identity = record->Identity;
-        const uint64_t prefix = PrefixOf(FBuffer.get());
+        const sortkey::Prefix prefix = PrefixOf(FBuffer.get());
         int place = FCurrent;
         if (keyChanged && FRecords->Count() > 0)
             place = OrderedPlace(FBuffer.get(), prefix);

@@ -23,6 +23,9 @@
 #include "table/datasource.h"
 #include "table/db.h"
 
+namespace sortkey {
+struct Prefix;
+}
 class TRecordList;
 class TMemRecord;
 class TRecordBuffer;
@@ -146,10 +149,11 @@ private:
     void SetState(TDataSetState value);
     int CompareKeys(TRecordRef a, TRecordRef b) const;
     // The sort value's prefix kept in the record list (0 without a sort field).
-    uint64_t PrefixOf(TRecordRef record);
+    sortkey::Prefix PrefixOf(TRecordRef record);
     // CompareKeys, settled by the prefixes when they differ.
-    int CompareEntries(uint64_t prefixA, TRecordRef a, uint64_t prefixB, TRecordRef b) const;
-    int OrderedPlace(TRecordRef record, uint64_t prefix) const;
+    int CompareEntries(const sortkey::Prefix& prefixA, TRecordRef a, const sortkey::Prefix& prefixB,
+                       TRecordRef b) const;
+    int OrderedPlace(TRecordRef record, const sortkey::Prefix& prefix) const;
     void SortRecords();
     bool LocateKeys(std::span<TField* const> fields, std::span<const std::optional<std::string>> keys,
                     TLocateOptions options);

@@ -100,20 +100,21 @@ int TdxMemData::CompareKeys(TRecordRef a, TRecordRef b) const
     return (FSortOptions & soDesc) ? -result : result;
 }
 
-uint64_t TdxMemData::PrefixOf(TRecordRef record)
+sortkey::Prefix TdxMemData::PrefixOf(TRecordRef record)
 {
     if (!FSortField)
-        return 0;
+        return {};
     const int slot = FSortField->FSlot;
     if (FSortField->DataType() == ftInteger)
         return sortkey::OfInteger(IntegerOf(record, slot));
     const auto prefix = sortkey::OfText(record.Text(slot), (FSortOptions & soCaseInsensitive) != 0);
     if (!prefix)
         FPrefixesValid = false;
-    return prefix.value_or(0);
+    return prefix.value_or(sortkey::Prefix{});
 }
 
-int TdxMemData::CompareEntries(uint64_t prefixA, TRecordRef a, uint64_t prefixB, TRecordRef b) const
+int TdxMemData::CompareEntries(const sortkey::Prefix& prefixA, TRecordRef a, const sortkey::Prefix& prefixB,
+                               TRecordRef b) const
 {
     if (FPrefixesValid) {
         const int order = sortkey::Compare(prefixA, prefixB);
@@ -123,14 +124,14 @@ int TdxMemData::CompareEntries(uint64_t prefixA, TRecordRef a, uint64_t prefixB,
     return CompareKeys(a, b);
 }
 
-int TdxMemData::OrderedPlace(TRecordRef record, uint64_t prefix) const
+int TdxMemData::OrderedPlace(TRecordRef record, const sortkey::Prefix& prefix) const
 {
     // A value at or after the last and strictly after the first goes last;
     // otherwise in front of the first value that is not smaller. So equal
     // values take the new record in front of them, unless they end the table
     // behind some smaller value.
     const int count = FRecords->Count();
-    const int place = FRecords->PartitionPoint([&](uint64_t existingPrefix, const TMemRecord& existing) {
+    const int place = FRecords->PartitionPoint([&](const sortkey::Prefix& existingPrefix, const TMemRecord& existing) {
         return CompareEntries(existingPrefix, &existing, prefix, record) < 0;
     });
     // 0 < place < count: the first value is smaller, and the last is at or
@@ -149,9 +150,9 @@ void TdxMemData::SortRecords()
     CheckBrowseMode();
     const TMemRecord* current = FRecords->At(FCurrent);
     FPrefixesValid = true;
-    std::vector<std::pair<uint64_t, std::unique_ptr<TMemRecord>>> entries;
+    std::vector<std::pair<sortkey::Prefix, std::unique_ptr<TMemRecord>>> entries;
     for (auto& record : FRecords->TakeAll()) {
-        const uint64_t prefix = PrefixOf(record.get());
+        const sortkey::Prefix prefix = PrefixOf(record.get());
         entries.emplace_back(prefix, std::move(record));
     }
     const int recIdSlot = FRecIdField ? FRecIdField->FSlot : -1;
@@ -162,7 +163,7 @@ void TdxMemData::SortRecords()
         return recIdSlot >= 0 && IntegerOf(a.second.get(), recIdSlot) < IntegerOf(b.second.get(), recIdSlot);
     });
     std::vector<std::unique_ptr<TMemRecord>> records;
-    std::vector<uint64_t> prefixes;
+    std::vector<sortkey::Prefix> prefixes;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].second.get() == current)
             FCurrent = static_cast<int>(i);
@@ -260,10 +261,10 @@ int TdxMemData::BinarySearch(const TField* field, const std::optional<std::strin
     // The key's prefix, when prefixes can settle comparisons with it: a text
     // key compared at the sort's strength (a null key sorts before everything
     // and a key that is no number sorts first, which prefixes cannot say).
-    std::optional<uint64_t> keyPrefix;
+    std::optional<sortkey::Prefix> keyPrefix;
     if (FPrefixesValid && key && field->DataType() == ftString)
         keyPrefix = sortkey::OfText(*key, caseless);
-    auto compare = [&](uint64_t prefix, TRecordRef record) {
+    auto compare = [&](const sortkey::Prefix& prefix, TRecordRef record) {
         int result = keyPrefix ? sortkey::Compare(*keyPrefix, prefix) : 0;
         if (result == 0)
             result = CompareKey(*field, slot, key, record, caseless);
@@ -276,7 +277,7 @@ int TdxMemData::BinarySearch(const TField* field, const std::optional<std::strin
     // after the last; in between, "at or after the last" means equal to it.
     const int count = FRecords->Count();
     const int notSmaller = FRecords->PartitionPoint(
-        [&](uint64_t prefix, const TMemRecord& record) { return compare(prefix, &record) > 0; });
+        [&](const sortkey::Prefix& prefix, const TMemRecord& record) { return compare(prefix, &record) > 0; });
     int candidate = notSmaller;
     if (notSmaller == count || (notSmaller > 0 && compare(FRecords->KeyAt(count - 1), FRecords->At(count - 1)) == 0))
         candidate = count - 1;

@@ -66,15 +66,15 @@ TMemRecord* TRecordList::At(int index) const
     return FBlocks[block][static_cast<size_t>(offset)].Record.get();
 }
 
-uint64_t TRecordList::KeyAt(int index) const
+sortkey::Prefix TRecordList::KeyAt(int index) const
 {
     if (index < 0 || index >= FCount)
-        return 0;
+        return {};
     const auto [block, offset] = Locate(index);
     return FBlocks[block][static_cast<size_t>(offset)].Key;
 }
 
-void TRecordList::Insert(int index, std::unique_ptr<TMemRecord> record, uint64_t key)
+void TRecordList::Insert(int index, std::unique_ptr<TMemRecord> record, sortkey::Prefix key)
 {
     assert(index >= 0 && index <= FCount);
     if (FBlocks.empty()) {
@@ -144,7 +144,7 @@ std::vector<std::unique_ptr<TMemRecord>> TRecordList::TakeAll()
     return all;
 }
 
-void TRecordList::Assign(std::vector<std::unique_ptr<TMemRecord>> records, const std::vector<uint64_t>& keys)
+void TRecordList::Assign(std::vector<std::unique_ptr<TMemRecord>> records, const std::vector<sortkey::Prefix>& keys)
 {
     Clear();
     for (size_t i = 0; i < records.size(); i += BlockSize / 2) {
@@ -152,7 +152,7 @@ void TRecordList::Assign(std::vector<std::unique_ptr<TMemRecord>> records, const
         Block block;
         block.reserve(BlockSize);
         for (size_t r = i; r < end; ++r)
-            block.push_back(Entry{r < keys.size() ? keys[r] : 0, std::move(records[r])});
+            block.push_back(Entry{r < keys.size() ? keys[r] : sortkey::Prefix{}, std::move(records[r])});
         FBlocks.push_back(std::move(block));
     }
     FCount = static_cast<int>(records.size());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "table/record.h"
+#include "table/sortkey.h"
 
 class TRecordList {
 public:
@@ -19,10 +20,10 @@ public:
 
     int Count() const { return FCount; }
     TMemRecord* At(int index) const;
-    uint64_t KeyAt(int index) const;
+    sortkey::Prefix KeyAt(int index) const;
     // Puts `record` at `index` (0..Count()).
-    void Insert(int index, std::unique_ptr<TMemRecord> record, uint64_t key = 0);
-    void Add(std::unique_ptr<TMemRecord> record, uint64_t key = 0) { Insert(FCount, std::move(record), key); }
+    void Insert(int index, std::unique_ptr<TMemRecord> record, sortkey::Prefix key = {});
+    void Add(std::unique_ptr<TMemRecord> record, sortkey::Prefix key = {}) { Insert(FCount, std::move(record), key); }
     // Takes the record at `index` out of the list.
     std::unique_ptr<TMemRecord> Take(int index);
     void Clear();
@@ -30,7 +31,7 @@ public:
     // Moves every record out, in order, and leaves the list empty.
     std::vector<std::unique_ptr<TMemRecord>> TakeAll();
     // Refills the list with `records` in their order, with their keys (none: 0).
-    void Assign(std::vector<std::unique_ptr<TMemRecord>> records, const std::vector<uint64_t>& keys = {});
+    void Assign(std::vector<std::unique_ptr<TMemRecord>> records, const std::vector<sortkey::Prefix>& keys = {});
 
     // The first index in [0, Count()) for which `before(key, record)` is
     // false, given that it holds for a prefix of the list (Count() if none).
@@ -42,7 +43,7 @@ public:
 
 private:
     struct Entry {
-        uint64_t Key;
+        sortkey::Prefix Key;
         std::unique_ptr<TMemRecord> Record;
     };
     using Block = std::vector<Entry>;
@@ -56,7 +57,7 @@ private:
 
     std::vector<Block> FBlocks;
     std::vector<int> FTree;  // Fenwick tree of the block sizes, 1-based
-    std::vector<uint64_t> FLastKeys;  // the key of each block's last record, side by side
+    std::vector<sortkey::Prefix> FLastKeys;  // the key of each block's last record, side by side
     int FCount = 0;
 };
 

@@ -34,21 +34,23 @@ public:
     KeyCollator(const KeyCollator&) = delete;
     KeyCollator& operator=(const KeyCollator&) = delete;
 
-    std::optional<uint64_t> Prefix(std::string_view utf8) const
+    std::optional<Prefix> Make(std::string_view utf8) const
     {
         if (!FCollator)
-            return 0;  // text::Collator has none either: it compares bytes
+            return Prefix{};  // text::Collator has none either: it compares bytes
         UCharIterator iterator;
         uiter_setUTF8(&iterator, utf8.data(), static_cast<int32_t>(utf8.size()));
         uint32_t state[2] = {0, 0};
-        uint8_t bytes[8] = {};
+        uint8_t bytes[16] = {};
         UErrorCode status = U_ZERO_ERROR;
         ucol_nextSortKeyPart(FCollator, &iterator, state, bytes, sizeof bytes, &status);
         if (U_FAILURE(status))
             return std::nullopt;
-        uint64_t prefix = 0;
-        for (uint8_t byte : bytes)
-            prefix = prefix << 8 | byte;
+        Prefix prefix;
+        for (int i = 0; i < 8; ++i) {
+            prefix.High = prefix.High << 8 | bytes[i];
+            prefix.Low = prefix.Low << 8 | bytes[i + 8];
+        }
         return prefix;
     }
 
@@ -58,11 +60,11 @@ private:
 
 }  // namespace
 
-std::optional<uint64_t> OfText(std::string_view utf8, bool caseless)
+std::optional<Prefix> OfText(std::string_view utf8, bool caseless)
 {
     static const KeyCollator exact(UCOL_TERTIARY);
     static const KeyCollator withoutCase(UCOL_SECONDARY);
-    return (caseless ? withoutCase : exact).Prefix(utf8);
+    return (caseless ? withoutCase : exact).Make(utf8);
 }
 
 }  // namespace sortkey

@@ -5,7 +5,7 @@
 // themselves are compared then. Kept next to each record in the record list,
 // they settle most comparisons of a search without reading the records.
 //
-// Text prefixes are the first 8 bytes of ICU's sort key for the user's
+// Text prefixes are the first 16 bytes of ICU's sort key for the user's
 // collation (the one text::Collator uses), at the same strength.
 
 #include <cstdint>
@@ -14,18 +14,26 @@
 
 namespace sortkey {
 
+// 16 bytes, compared as one big-endian number.
+struct Prefix {
+    uint64_t High = 0;
+    uint64_t Low = 0;
+};
+
 // The prefix of a text value; `caseless` as in text::Collator::Compare.
 // Nothing when ICU could not make one (then no prefix may be trusted).
-std::optional<uint64_t> OfText(std::string_view utf8, bool caseless);
+std::optional<Prefix> OfText(std::string_view utf8, bool caseless);
 // The prefix of an integer value (exact).
-inline uint64_t OfInteger(int32_t value)
+inline Prefix OfInteger(int32_t value)
 {
-    return static_cast<uint64_t>(static_cast<int64_t>(value) + INT64_C(0x80000000));
+    return {static_cast<uint64_t>(static_cast<int64_t>(value) + INT64_C(0x80000000)), 0};
 }
 // -1, 0 (no decision) or +1.
-inline int Compare(uint64_t a, uint64_t b)
+inline int Compare(const Prefix& a, const Prefix& b)
 {
-    return a < b ? -1 : (a > b ? 1 : 0);
+    if (a.High != b.High)
+        return a.High < b.High ? -1 : 1;
+    return a.Low < b.Low ? -1 : (a.Low > b.Low ? 1 : 0);
 }
 
 }  // namespace sortkey

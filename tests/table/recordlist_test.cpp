@@ -51,15 +51,15 @@ TEST(RecordList, PartitionPointFindsTheFirstRecordNotBeforeAValue)
     TRecordList list;
     // 0, 0, 2, 2, 4, 4, ... across many blocks.
     for (uint32_t i = 0; i < 3000; ++i)
-        list.Add(Tagged(i / 2 * 2), 10000 + i / 2 * 2);
+        list.Add(Tagged(i / 2 * 2), sortkey::Prefix{10000 + i / 2 * 2, 0});
     for (uint32_t value : {0u, 1u, 2u, 1001u, 2998u, 2999u, 5000u}) {
-        const int point = list.PartitionPoint([&](uint64_t, const TMemRecord& r) { return r.Identity < value; });
+        const int point = list.PartitionPoint([&](const sortkey::Prefix&, const TMemRecord& r) { return r.Identity < value; });
         EXPECT_EQ(point, static_cast<int>(std::min<uint32_t>((value + 1) / 2 * 2, 3000))) << value;
         // The keys stay beside their records.
-        const int byKey = list.PartitionPoint([&](uint64_t key, const TMemRecord&) { return key < 10000 + value; });
+        const int byKey = list.PartitionPoint([&](const sortkey::Prefix& key, const TMemRecord&) { return key.High < 10000 + value; });
         EXPECT_EQ(byKey, point);
     }
-    EXPECT_EQ(list.KeyAt(2999), 10000u + 2998u);
+    EXPECT_EQ(list.KeyAt(2999).High, 10000u + 2998u);
     auto all = list.TakeAll();
     EXPECT_EQ(list.Count(), 0);
     ASSERT_EQ(all.size(), 3000u);
