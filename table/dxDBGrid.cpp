@@ -116,6 +116,10 @@ dxgrid::TGridView* TdxDBGrid::View() const
 
 TdxDBGrid::~TdxDBGrid()
 {
+    // The widget goes first, while everything its handlers may reach is
+    // still here.
+    FEditorOpen = false;
+    delete View();
     FLink.reset();
     for (TdxDBGridColumn* column : FColumns)
         column->FGrid = nullptr;
@@ -457,7 +461,7 @@ void TdxDBGrid::MoveTo(int tableRow)
         return;
     TdxMemData* table = DataSet();
     CloseEditor(true);
-    if (tableRow == table->CurrentRow())
+    if (tableRow == table->CurrentRow() || table->RowCount() == 0)
         return;
     if (Writing(table))
         tableRow = SettlePending(tableRow);

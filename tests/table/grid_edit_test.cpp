@@ -185,5 +185,24 @@ TEST_F(GridEditTest, TextTypedIsKeptWhenTheProgramMovesTheCursor)
     EXPECT_EQ("during play", table->GetAsString(2, path));
 }
 
+TEST_F(GridEditTest, FreeingTheGridWhileEditingLeavesTheTableUsable)
+{
+    Key(Qt::Key_F2);
+    Type("half");
+    ASSERT_TRUE(grid->Editing());
+    delete grid->Columns(3);  // the editor's column: it closes, keeping the text
+    EXPECT_FALSE(grid->Editing());
+    grid->Columns(1)->SetReadOnly(false);
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(grid->Editing());
+    delete grid;
+    grid = nullptr;
+    // The pending edit stays with the table, which goes on without the grid.
+    EXPECT_EQ(dsEdit, table->State());
+    table->Post();
+    EXPECT_EQ("half", table->GetAsString(2, path));
+    table->Close();
+}
+
 }  // namespace
 }  // namespace gridtest

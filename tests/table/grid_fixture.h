@@ -94,7 +94,7 @@ protected:
     {
         TdxDBGrid::SetConfirmHook(nullptr);
         Application->SetMessageBoxHook(nullptr);
-        if (grid->Widget())
+        if (grid && grid->Widget())
             viewport()->removeEventFilter(&counter);
         owner.reset();
         window.reset();

@@ -70,6 +70,18 @@ TEST_F(GridTest, UpAndDownStopAtTheEndsAsTheTableDoes)
     EXPECT_EQ("s01 s02* s03", Shown());
 }
 
+TEST_F(GridTest, KeysAndWheelOnAnEmptyTableMoveNothing)
+{
+    for (int key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp})
+        Key(key);
+    QWheelEvent down(Cell(0), viewport()->mapToGlobal(Cell(0)), {}, QPoint(0, -120), Qt::NoButton, {},
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport(), &down);
+    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(0, grid->ShownRowCount());
+}
+
 TEST_F(GridTest, PageKeysGoToTheEdgeRowFirstThenByAPage)
 {
     Fill(30);
