@@ -88,8 +88,8 @@ void TfrmMain::LoadFolder(const std::string& path)
 void TfrmMain::AddSongRecord(const std::string& fullPath)
 {
     dxMemData->Append();
-    dxMemData->FieldByName("FileName")->SetAsString(StripFileExt(ExtractFileName(fullPath)));
-    dxMemData->FieldByName("FileName2")->SetAsString(fullPath);
+    dxMemDataFileName->SetAsString(StripFileExt(ExtractFileName(fullPath)));
+    dxMemDataFileName2->SetAsString(fullPath);
     dxMemData->Post();
 }
 
@@ -105,7 +105,7 @@ void TfrmMain::dxMemDataAfterScroll(TdxMemData*)
 {
     if (FFileCount == 0)
         return;
-    FCurrentPath = dxMemData->FieldByName("FileName2")->AsString();
+    FCurrentPath = dxMemDataFileName2->AsString();
     FPlayer->SetFileName(FCurrentPath);
 }
 
@@ -252,7 +252,7 @@ std::vector<std::string> SplitLines(const std::string& text)
 
 void TfrmMain::LoadLyrics()
 {
-    const std::string path = StripFileExt(dxMemData->FieldByName("FileName2")->AsString()) + ".txt";
+    const std::string path = StripFileExt(dxMemDataFileName2->AsString()) + ".txt";
     if (!FileExists(path))
         return;
     // Any encoding takes at most four bytes a character, so a file four times
@@ -272,8 +272,8 @@ void TfrmMain::LoadLyrics()
     for (std::string line : lines) {
         while (line.find('[') != std::string::npos) {
             dxMemData2->Append();
-            dxMemData2->FieldByName("ID")->SetAsString(text::CutBytes(std::string_view(line).substr(1), 5));
-            dxMemData2->FieldByName("Desc")->SetAsString(StripTimeTags(line));
+            dxMemData2ID->SetAsString(text::CutBytes(std::string_view(line).substr(1), 5));
+            dxMemData2Desc->SetAsString(StripTimeTags(line));
             dxMemData2->Post();
             const std::size_t close = line.find(']');
             if (close == std::string::npos)
@@ -290,7 +290,7 @@ void TfrmMain::qivTrackBar1Change(TObject*)
 {
     pnlTime->SetCaption(MsToMinSec(qivTrackBar1->Position()));
     if (dxMemData2->Locate("ID", pnlTime->Caption(), 0))
-        pnlCurrentText->SetCaption(dxMemData2->FieldByName("Desc")->AsString());
+        pnlCurrentText->SetCaption(dxMemData2Desc->AsString());
 }
 
 // ---- Enabling and the step to the next song ----

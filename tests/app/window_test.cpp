@@ -502,6 +502,39 @@ TEST_F(WindowTest, VolumeSliderStartsAtTheMasterVolumeAndMuteToggles)
     User([&] { frm->tbtnMute->Click(); });
     EXPECT_EQ(frm->tbtnMute->ImageIndex(), 41);
     EXPECT_FALSE(mixer->Muted());
+
+    // Muted by another program: not noticed; the next click mutes again.
+    mixer->SetMuted(true);
+    User([&] { frm->tbtnMute->Click(); });
+    EXPECT_EQ(frm->tbtnMute->ImageIndex(), 42);
+    EXPECT_TRUE(mixer->Muted());
+}
+
+TEST_F(WindowTest, PositionBeyondTheLengthPutsTheSeekBarAtZero)
+{
+    // A device that reports a position past the song's end.
+    class Overrun : public media::FakeMediaService {
+    public:
+        media::ResultCode Position(media::DeviceId device, std::int32_t& ms) override
+        {
+            const media::ResultCode result = FakeMediaService::Position(device, ms);
+            ms += 5000;
+            return result;
+        }
+    };
+    auto overrun = std::make_shared<Overrun>();
+    const std::string a = Song("m", "a.mp3", 10000);
+    overrun->AddSong(a, 10000);
+    Start(overrun);
+    ClickFolder("m");
+    User([&] { frm->btnPlay->Click(); });
+    overrun->Advance(3000);
+    Tick();
+    EXPECT_EQ(frm->qivTrackBar1->Position(), 8000);
+    overrun->Advance(3000);
+    Tick();
+    EXPECT_EQ(frm->qivTrackBar1->Position(), 0);
+    EXPECT_EQ(frm->pnlTime->Caption(), "00:00");
 }
 
 TEST_F(WindowTest, MasterVolumeZeroLeavesTheSliderAndItsHint)
