@@ -131,3 +131,17 @@ TEST_F(TableTest, LocateOnSeveralFieldsAndANullKey)
     ASSERT_TRUE(table->Locate("Path", std::nullopt, 0));
     EXPECT_EQ(title->AsString(), "no path");
 }
+
+TEST_F(TableTest, AnIntegerSortFieldOrdersAndSearchesByNumber)
+{
+    AddTitles({"c", "a", "b"});
+    table->SetSortOptions(soDesc);
+    table->SetSortedField("RecId");
+    EXPECT_EQ(Titles(), "b a c");
+    ASSERT_TRUE(table->Locate("RecId", "2", 0));
+    EXPECT_EQ(title->AsString(), "a");
+    EXPECT_FALSE(table->Locate("RecId", "two", 0));
+    EXPECT_FALSE(table->Locate("RecId", "9", 0));
+    AddTitles({"d"});
+    EXPECT_EQ(Titles(), "d b a c");
+}

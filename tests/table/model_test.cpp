@@ -97,7 +97,7 @@ protected:
         return rows;
     }
 
-    void Run(unsigned seed, TSortOptions sortOptions)
+    void Run(unsigned seed, TSortOptions sortOptions, int steps = 250)
     {
         std::mt19937 random(seed);
         auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
@@ -113,7 +113,7 @@ protected:
         int scrolls = 0;
         table->AfterScroll = [&](TdxMemData*) { ++scrolls; };
 
-        for (int step = 0; step < 250; ++step) {
+        for (int step = 0; step < steps; ++step) {
             const int kind = pick(20);
             SCOPED_TRACE("seed " + std::to_string(seed) + " step " + std::to_string(step));
             if (kind < 14) {
@@ -162,6 +162,11 @@ TEST_F(OrderModelTest, RandomAppendsAndLocatesFollowTheRules)
 {
     for (unsigned seed = 1; seed <= 12; ++seed)
         Run(seed, 0);
+}
+
+TEST_F(OrderModelTest, RandomAppendsAndLocatesFollowTheRulesAcrossManyBlocks)
+{
+    Run(7, 0, 900);
 }
 
 TEST_F(OrderModelTest, RandomAppendsAndLocatesFollowTheRulesInEveryOrder)
