@@ -116,9 +116,9 @@ void TApplication::DoIdle()
     struct Leave { bool& flag; ~Leave() { flag = false; } } leave{FInIdle};
     // Copy: a handler may add or remove listeners.
     const auto handlers = FIdleHandlers;
-    for (const auto& [id, handler] : handlers) {
+    for (const auto& entry : handlers) {
         bool done = true;
-        Dispatch([&] { handler(this, done); });
+        Dispatch([&] { entry.second(this, done); });
     }
 }
 
