@@ -220,6 +220,18 @@ void TdxMemData::SetState(TDataSetState value)
         FStateChangedWhileDisabled = true;
 }
 
+// No records, no cursor, numbering from the start.
+void TdxMemData::Empty()
+{
+    FRecords->Clear();
+    FBufferRow = -1;
+    FCurrent = -1;
+    FLastRecId = 0;
+    FLastIdentity = 0;
+    FModified = false;
+    FBof = FEof = true;
+}
+
 void TdxMemData::Open()
 {
     if (Active())
@@ -228,13 +240,7 @@ void TdxMemData::Open()
     for (const TField* field : FFields)
         if (field->DataType() != ftString && field->DataType() != ftInteger)
             Error(Format(dbtext::UnsupportedFieldType, FieldTypeName(field->DataType())));
-    FRecords->Clear();
-    FBufferRow = -1;
-    FCurrent = -1;
-    FLastRecId = 0;
-    FLastIdentity = 0;
-    FModified = false;
-    FBof = FEof = true;
+    Empty();
     FSortField = FindField(FSortedField);
     FPrefixesValid = true;
     SetState(dsBrowse);
@@ -250,13 +256,7 @@ void TdxMemData::Close()
     if (!Active())
         return;
     Fire(BeforeClose, this);
-    FRecords->Clear();
-    FBufferRow = -1;
-    FCurrent = -1;
-    FLastRecId = 0;
-    FLastIdentity = 0;
-    FModified = false;
-    FBof = FEof = true;
+    Empty();
     SetState(dsInactive);
     FitWindows(TWindowMove::Top);
     NotifyLinks([](TDataLink* link) { link->ActiveChanged(); });

@@ -144,6 +144,7 @@ private:
     void SetFieldValue(TField* field, const std::string* bytes);
 
     // Writing, ordering and searching.
+    void Empty();
     void CheckBrowseMode();
     void BeginNewRecord(bool append);
     void SetState(TDataSetState value);
