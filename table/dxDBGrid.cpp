@@ -656,11 +656,13 @@ void TdxDBGrid::DeleteRecord()
     if (!CanMove() || !(FOptionsDB & edgoCanDelete) || table->RowCount() == 0)
         return;
     CloseEditor(true);
+    const int row = table->CurrentRow();
+    const int rows = table->RowCount();
     if ((FOptionsDB & edgoConfirmDelete) && !Confirm(View(), "Confirm", "Delete record?"))
         return;
-    // The box may have let other handlers run: the table may be gone.
-    table = DataSet();
-    if (table && table->Active() && table->RowCount() > 0)
+    // Timers run while the box is open: delete only the record the user was
+    // asked about, never one the cursor reached meanwhile.
+    if (DataSet() == table && table->Active() && table->CurrentRow() == row && table->RowCount() == rows)
         table->Delete();
 }
 

@@ -156,6 +156,18 @@ TEST_F(GridTest, CtrlDeleteAsksAndDeletesOnlyOnOk)
     EXPECT_TRUE(errors.empty());
 }
 
+TEST_F(GridTest, CtrlDeleteKeepsARecordTheCursorLeftWhileAsking)
+{
+    Fill(5);
+    TdxDBGrid::SetConfirmHook([this](const std::string&, const std::string&) {
+        table->Next();  // a timer's handler while the box is open
+        return true;
+    });
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(5, table->RecordCount());
+    EXPECT_EQ(2, table->RecNo());
+}
+
 TEST_F(GridTest, DeletingTheLastRecordFocusesTheNewLast)
 {
     Fill(3);

@@ -255,6 +255,10 @@ TEST_F(GridTest, ColumnsFollowTheirSettings)
     // A user's resize by the header is the column's width.
     Header(grid)->resizeSection(1, 90);
     EXPECT_EQ(90, grid->Columns(1)->Width());
+    // Dragged before the title, the length column is shown first.
+    Header(grid)->moveSection(2, 1);
+    EXPECT_EQ("FileLeng", grid->VisibleColumns()[0]->FieldName());
+    EXPECT_EQ("s01", grid->ShownText(0, 1));
     // A freed column leaves the grid.
     delete path;
     EXPECT_EQ(3, grid->ColumnCount());
