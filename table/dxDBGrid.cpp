@@ -676,14 +676,13 @@ void TdxDBGrid::InsertRecord()
 
 void TdxDBGrid::Exit()
 {
-    CloseEditor(true);
-    TdxMemData* table = DataSet();
-    if (!Writing(table))
+    // Without edgoCancelOnExit an untouched new record waits for the user.
+    const TdxMemData* table = DataSet();
+    if (!(FOptionsDB & edgoCancelOnExit) && table && table->State() == dsInsert && !Touched()) {
+        CloseEditor(true);
         return;
-    if (Touched())
-        table->Post();
-    else if (table->State() == dsEdit || (FOptionsDB & edgoCancelOnExit))
-        table->Cancel();
+    }
+    SettleNow();
 }
 
 // ---- Editing ---------------------------------------------------------------
