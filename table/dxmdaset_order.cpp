@@ -21,6 +21,15 @@ int Sign(long long value)
     return value < 0 ? -1 : (value > 0 ? 1 : 0);
 }
 
+// The user's collation; identical text (the common case among equal titles)
+// is equal without walking it through the collator.
+int Collate(std::string_view a, std::string_view b, bool caseless)
+{
+    if (a == b)
+        return 0;
+    return text::Collator::User().Compare(a, b, caseless);
+}
+
 bool ParseInteger(std::string_view text, int32_t& value)
 {
     const char* last = text.data() + text.size();
@@ -34,7 +43,7 @@ int CompareValues(const TField& field, int slot, TRecordRef a, TRecordRef b, boo
 {
     if (field.DataType() == ftInteger)
         return Sign(static_cast<long long>(IntegerOf(a, slot)) - IntegerOf(b, slot));
-    return text::Collator::User().Compare(a.Text(slot), b.Text(slot), caseless);
+    return Collate(a.Text(slot), b.Text(slot), caseless);
 }
 
 // A search key against a record's value. A null key sorts before every value
@@ -51,7 +60,7 @@ int CompareKey(const TField& field, int slot, const std::optional<std::string>& 
             return -1;
         return Sign(static_cast<long long>(number) - IntegerOf(record, slot));
     }
-    return text::Collator::User().Compare(*key, record.Text(slot), caseless);
+    return Collate(*key, record.Text(slot), caseless);
 }
 
 // Whether a record's value matches a Locate key: same length and equal, or,
@@ -69,8 +78,8 @@ bool Matches(const TField& field, int slot, const std::optional<std::string>& ke
     const std::string_view value = record.Text(slot);
     if (options & loPartialKey)
         return !key->empty() && key->size() <= value.size() &&
-               text::Collator::User().Compare(*key, value.substr(0, key->size()), caseless) == 0;
-    return key->size() == value.size() && text::Collator::User().Compare(*key, value, caseless) == 0;
+               Collate(*key, value.substr(0, key->size()), caseless) == 0;
+    return key->size() == value.size() && Collate(*key, value, caseless) == 0;
 }
 
 std::vector<std::string> SplitNames(const std::string& names)
