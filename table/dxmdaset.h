@@ -66,7 +66,9 @@ public:
     TSortOptions SortOptions() const { return FSortOptions; }
     void SetSortOptions(TSortOptions value);
 
-    // Writing records.
+    // Writing records. Append, Insert, the moves, Locate and writing RecNo
+    // first finish a pending record: posted when something was written to it,
+    // otherwise cancelled (with Cancel's events).
     void Append();  // begins a new record after the last one
     void Insert();  // begins a new record in front of the current one
     void Edit();    // starts changing the current record (on an empty table: Insert)
@@ -74,7 +76,7 @@ public:
     void Cancel();  // drops the record being written; nothing in browse state
     void Delete();  // removes the current record (in insert state: Cancel)
 
-    // Moves. A pending record is posted first when written to, else dropped.
+    // Moves.
     void First();
     void Last();
     void Next();
