@@ -156,6 +156,10 @@ private:
     // CompareKeys, settled by the prefixes when they differ.
     int CompareEntries(const sortkey::Prefix& prefixA, TRecordRef a, const sortkey::Prefix& prefixB,
                        TRecordRef b) const;
+    // The first place not smaller than a target, from its prefix (nullptr:
+    // none to trust) and `full(record)`, the record against the target.
+    template <typename Full>
+    int FirstNotSmaller(const sortkey::Prefix* target, Full full) const;
     int OrderedPlace(TRecordRef record, const sortkey::Prefix& prefix) const;
     void SortRecords();
     bool LocateKeys(std::span<TField* const> fields, std::span<const std::optional<std::string>> keys,

@@ -133,6 +133,30 @@ int TdxMemData::CompareEntries(const sortkey::Prefix& prefixA, TRecordRef a, con
     return CompareKeys(a, b);
 }
 
+template <typename Full>
+int TdxMemData::FirstNotSmaller(const sortkey::Prefix* target, Full full) const
+{
+    // Prefixes settle every place except those whose prefix equals the
+    // target's; of these the first is read, and it is the answer in the common
+    // case (no value with that prefix, or the target's own value). Only when
+    // it is smaller are the tied places searched by reading them.
+    if (!target)
+        return FRecords->PartitionPoint([&](const sortkey::Prefix&, const TMemRecord& r) { return full(r) < 0; });
+    const bool descending = (FSortOptions & soDesc) != 0;
+    auto byPrefix = [&](const sortkey::Prefix& prefix) {
+        const int order = sortkey::Compare(prefix, *target);
+        return descending ? -order : order;
+    };
+    const int first =
+        FRecords->PartitionPoint([&](const sortkey::Prefix& prefix, const TMemRecord&) { return byPrefix(prefix) < 0; });
+    if (first == FRecords->Count() || byPrefix(FRecords->KeyAt(first)) > 0 || full(*FRecords->At(first)) >= 0)
+        return first;
+    return FRecords->PartitionPoint([&](const sortkey::Prefix& prefix, const TMemRecord& r) {
+        const int order = byPrefix(prefix);
+        return order < 0 || (order == 0 && full(r) < 0);
+    });
+}
+
 int TdxMemData::OrderedPlace(TRecordRef record, const sortkey::Prefix& prefix) const
 {
     // A value at or after the last and strictly after the first goes last;
@@ -140,9 +164,8 @@ int TdxMemData::OrderedPlace(TRecordRef record, const sortkey::Prefix& prefix) c
     // values take the new record in front of them, unless they end the table
     // behind some smaller value.
     const int count = FRecords->Count();
-    const int place = FRecords->PartitionPoint([&](const sortkey::Prefix& existingPrefix, const TMemRecord& existing) {
-        return CompareEntries(existingPrefix, &existing, prefix, record) < 0;
-    });
+    const int place = FirstNotSmaller(FPrefixesValid ? &prefix : nullptr,
+                                      [&](const TMemRecord& existing) { return CompareKeys(&existing, record); });
     // 0 < place < count: the first value is smaller, and the last is at or
     // after the new one, so "at or after the last" means equal to it.
     if (place > 0 && place < count &&
@@ -285,8 +308,10 @@ int TdxMemData::BinarySearch(const TField* field, const std::optional<std::strin
     // key is at or before the first value, and past the end when the key is
     // after the last; in between, "at or after the last" means equal to it.
     const int count = FRecords->Count();
-    const int notSmaller = FRecords->PartitionPoint(
-        [&](const sortkey::Prefix& prefix, const TMemRecord& record) { return compare(prefix, &record) > 0; });
+    const int notSmaller = FirstNotSmaller(keyPrefix ? &*keyPrefix : nullptr, [&](const TMemRecord& record) {
+        const int result = CompareKey(*field, slot, key, &record, caseless);
+        return descending ? result : -result;  // the record against the key
+    });
     int candidate = notSmaller;
     if (notSmaller == count || (notSmaller > 0 && compare(FRecords->KeyAt(count - 1), FRecords->At(count - 1)) == 0))
         candidate = count - 1;

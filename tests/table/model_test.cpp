@@ -81,10 +81,13 @@ struct OrderModel {
     }
 };
 
-// Many equal values, case and accent pairs, CJK, long shared beginnings, and
-// bytes that are no UTF-8 (a Big5 name, a lone 0xFF).
-const std::vector<std::string> kValues = {"", "a", "A", "b", "B", "ab", "abc", "Abc", "歌", "歌手", "一", "z", "é", "e",
-                                          "abcdefghij1", "abcdefghij2", "Abcdefghij2", "\xa6\\", "\xff", "a\xff"};
+// Many equal values, case and accent pairs, CJK, long shared beginnings,
+// an "é" written as "e" and a combining accent (equal to the collation, not in
+// bytes), and bytes that are no UTF-8 (a Big5 name, a lone 0xFF).
+const std::vector<std::string> kValues = {
+    "", "a", "A", "b", "B", "ab", "abc", "Abc", "歌", "歌手", "一", "z", "é", "e\xcc\x81", "e",
+    "abcdefghij1", "abcdefghij2", "Abcdefghij2", "abcdefghijklmnopqrstuvw1", "abcdefghijklmnopqrstuvw2",
+    "Abcdefghijklmnopqrstuvw2", "歌手歌手歌手歌手歌手1", "歌手歌手歌手歌手歌手2", "\xa6\\", "\xff", "a\xff"};
 const std::vector<std::string> kExtraKeys = {"x", "abcd", "ab ", "歌手們", "AB"};
 
 class OrderModelTest : public TableTest {
