@@ -237,6 +237,8 @@ void TdxMemData::Open()
     if (Active())
         return;
     Fire(BeforeOpen, this);
+    if (Active())  // the handler opened it
+        return;
     for (const TField* field : FFields)
         if (field->DataType() != ftString && field->DataType() != ftInteger)
             Error(Format(dbtext::UnsupportedFieldType, FieldTypeName(field->DataType())));
@@ -256,6 +258,8 @@ void TdxMemData::Close()
     if (!Active())
         return;
     Fire(BeforeClose, this);
+    if (!Active())
+        return;
     Empty();
     SetState(dsInactive);
     FitWindows(TWindowMove::Top);
@@ -303,6 +307,10 @@ void TdxMemData::BeginNewRecord(bool append)
     CheckBrowseMode();
     Fire(BeforeInsert, this);
     Fire(BeforeScroll, this);
+    // A handler that closed the table or began a record itself ends this one.
+    CheckActive();
+    if (FState != dsBrowse)
+        return;
     FBuffer->Reset(FSlotCount);
     if (FRecIdField)
         FBuffer->SetInteger(FRecIdField->FSlot, FLastRecId + 1);
@@ -337,6 +345,8 @@ void TdxMemData::Edit()
         return;
     }
     Fire(BeforeEdit, this);
+    if (FState != dsBrowse || RecordCount() == 0)
+        return;
     FRecords->At(FCurrent)->Unpack(*FBuffer);
     FModified = false;
     SetState(dsEdit);
@@ -348,6 +358,8 @@ void TdxMemData::Post()
 {
     if (FState == dsInsert) {
         Fire(BeforePost, this);
+        if (FState != dsInsert)  // the handler finished the record itself
+            return;
         if (FRecIdField)
             FBuffer->SetInteger(FRecIdField->FSlot, ++FLastRecId);
         FBuffer->Identity = ++FLastIdentity;
@@ -360,6 +372,8 @@ void TdxMemData::Post()
         FBufferRow = -1;
     } else if (FState == dsEdit) {
         Fire(BeforePost, this);
+        if (FState != dsEdit)
+            return;
         std::unique_ptr<TMemRecord> record = FRecords->Take(FCurrent);
         const bool keyChanged = FSortField && CompareKeys(record.get(), FBuffer.get()) != 0;
         FBuffer->Identity = record->Identity;
@@ -384,6 +398,8 @@ void TdxMemData::Cancel()
     if (FState == dsInsert) {
         Fire(BeforeCancel, this);
         Fire(BeforeScroll, this);
+        if (FState != dsInsert)
+            return;
         const int count = FRecords->Count();
         // An appended record leaves the last record current; an inserted one
         // the record it was inserted in front of.
@@ -397,6 +413,8 @@ void TdxMemData::Cancel()
         Fire(AfterScroll, this);
     } else if (FState == dsEdit) {
         Fire(BeforeCancel, this);
+        if (FState != dsEdit)
+            return;
         FModified = false;
         SetState(dsBrowse);
         NotifyLinks([](TDataLink* link) {
@@ -418,6 +436,8 @@ void TdxMemData::Delete()
         Error(dbtext::DataSetEmpty);
     Fire(BeforeDelete, this);
     Fire(BeforeScroll, this);
+    if ((FState != dsBrowse && FState != dsEdit) || FCurrent < 0)
+        return;
     // The changes of an edit go with the record.
     const bool wasEditing = FState == dsEdit;
     FModified = false;
@@ -439,6 +459,8 @@ void TdxMemData::First()
     CheckActive();
     CheckBrowseMode();
     Fire(BeforeScroll, this);
+    if (FState != dsBrowse)
+        return;
     const int count = FRecords->Count();
     FCurrent = count > 0 ? 0 : -1;
     FBof = true;
@@ -452,6 +474,8 @@ void TdxMemData::Last()
     CheckActive();
     CheckBrowseMode();
     Fire(BeforeScroll, this);
+    if (FState != dsBrowse)
+        return;
     const int count = FRecords->Count();
     FCurrent = count - 1;
     FEof = true;
@@ -467,7 +491,7 @@ int TdxMemData::MoveBy(int distance)
         return 0;
     CheckBrowseMode();
     Fire(BeforeScroll, this);
-    if ((distance > 0 && FEof) || (distance < 0 && FBof))
+    if (FState != dsBrowse || (distance > 0 && FEof) || (distance < 0 && FBof))
         return 0;
     const int count = FRecords->Count();
     FBof = FEof = false;
@@ -508,7 +532,7 @@ void TdxMemData::SetRecNo(int value)
         return;
     Fire(BeforeScroll, this);
     // The handler may have changed the table.
-    if (value - 1 == FCurrent || value > RecordCount())
+    if (FState != dsBrowse || value - 1 == FCurrent || value > RecordCount())
         return;
     FCurrent = value - 1;
     FBof = FEof = false;

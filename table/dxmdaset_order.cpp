@@ -258,7 +258,7 @@ bool TdxMemData::LocateKeys(std::span<TField* const> fields, std::span<const std
         return true;
     }
     Fire(BeforeScroll, this);
-    if (found >= RecordCount())  // the handler emptied the table
+    if (FState != dsBrowse || found >= RecordCount())  // the handler changed the table
         return false;
     FCurrent = found;
     NotifyScrolled(FitWindows(TWindowMove::Centre));

@@ -375,3 +375,49 @@ TEST_F(TableTest, AHandlerThatEmptiesTheTableDuringAMoveLeavesItConsistent)
     AddTitles({"x"});
     EXPECT_EQ(Titles(), "x");
 }
+
+TEST_F(TableTest, HandlersThatFinishOrCloseTheTableThemselvesEndTheOperation)
+{
+    AddTitles({"a", "b"});
+    log.Attach(*table);
+    bool act = false;
+    table->BeforeDelete = [&](TdxMemData*) {
+        if (std::exchange(act, false))
+            table->Close();
+    };
+    act = true;
+    table->Delete();
+    EXPECT_FALSE(table->Active());
+
+    table->Open();
+    AddTitles({"a"});
+    table->BeforePost = [&](TdxMemData*) {
+        if (std::exchange(act, false))
+            table->Cancel();
+    };
+    table->Append();
+    title->SetAsString("dropped");
+    act = true;
+    table->Post();
+    EXPECT_EQ(table->State(), dsBrowse);
+    EXPECT_EQ(Titles(), "a");
+
+    table->BeforeInsert = [&](TdxMemData*) {
+        if (std::exchange(act, false))
+            table->Close();
+    };
+    act = true;
+    EXPECT_THROW(table->Append(), EDatabaseError);
+    EXPECT_EQ(table->State(), dsInactive);
+
+    int opened = 0;
+    table->AfterOpen = [&](TdxMemData*) { ++opened; };
+    table->BeforeOpen = [&](TdxMemData*) {
+        if (std::exchange(act, false))
+            table->Open();
+    };
+    act = true;
+    table->Open();
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(table->State(), dsBrowse);
+}
