@@ -52,23 +52,32 @@ void TApplication::Dispatch(const std::function<void()>& handler)
 {
     if (!handler)
         return;
-    if (FHandlerDepth > 0) {
+    // A modal loop (a message box opened by a handler) dispatches handlers of
+    // its own: each of those is outermost again, so its error is reported there
+    // and never unwinds through the loop.
+    QThread* thread = QThread::currentThread();
+    const int loopLevel = thread ? thread->loopLevel() : 0;
+    if (FHandlerDepth > 0 && loopLevel == FHandlerLoopLevel) {
         // A nested handler: its error unwinds the handlers that called it.
         ++FHandlerDepth;
         struct Leave { int& depth; ~Leave() { --depth; } } leave{FHandlerDepth};
         handler();
         return;
     }
+    const int savedDepth = FHandlerDepth;
+    const int savedLevel = FHandlerLoopLevel;
+    FHandlerDepth = 1;
+    FHandlerLoopLevel = loopLevel;
     std::string error;
     bool failed = false;
-    ++FHandlerDepth;
     try {
         handler();
     } catch (const std::exception& e) {
         failed = true;
         error = e.what();
     }
-    --FHandlerDepth;
+    FHandlerDepth = savedDepth;
+    FHandlerLoopLevel = savedLevel;
     if (failed)
         ShowException(error);
 }

@@ -58,6 +58,7 @@ private:
     bool FInIdle = false;
     int FModalReports = 0;
     int FHandlerDepth = 0;
+    int FHandlerLoopLevel = 0;
     int FNextIdleId = 1;
     std::vector<std::pair<int, TIdleEvent>> FIdleHandlers;
     TMessageBoxHook FMessageBoxHook;

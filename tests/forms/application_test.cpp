@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QEventLoop>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <string>
@@ -130,6 +131,34 @@ TEST(Timer, ErrorInTickIsReportedAndTheTimerGoesOn)
     EXPECT_EQ(QCoreApplication::exec(), 0);
     EXPECT_EQ(ticks, 2);
     EXPECT_EQ(reports.boxes.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ApplicationErrors, HandlerRunByAModalLoopInsideAHandlerReportsItsOwnError)
+{
+    Reports reports;
+    std::vector<std::string> steps;
+    // The outer handler opens a modal loop (as a confirmation box does); a timer
+    // tick handled by that loop fails. Its error is reported inside the loop and
+    // the outer handler goes on after the loop ends.
+    Application->Dispatch([&] {
+        QEventLoop modal;
+        QTimer::singleShot(0, [&] {
+            Application->Dispatch([&] {
+                steps.push_back("tick");
+                throw Exception("tick failed");
+            });
+            modal.quit();
+        });
+        modal.exec();
+        steps.push_back("outer goes on");
+    });
+    EXPECT_EQ(steps, (std::vector<std::string>{"tick", "outer goes on"}));
+    ASSERT_EQ(reports.boxes.size(), 1u);
+    EXPECT_EQ(reports.boxes[0].second, "tick failed.");
 }
 
 }  // namespace
