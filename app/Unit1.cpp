@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "app/CaptionPanel.h"
@@ -209,24 +211,43 @@ void TfrmMain::qivTrackBar1MouseUp(TObject*, TMouseButton, TShiftState, int, int
 
 namespace {
 
+[[noreturn]] void CannotOpen(const std::string& path, const char* reason)
+{
+    throw Exception(Format("Cannot open file \"%s\". %s", path.c_str(), reason));
+}
+
 // The whole file, or the error of a file that cannot be read. A file larger
-// than maxBytes is not read at all.
+// than maxBytes is not read at all; only regular files are read, so that a
+// pipe or a device under the lyric file's name cannot stall the window.
 std::string ReadLyricFile(const std::string& path, std::size_t maxBytes)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw Exception(Format("Cannot open file \"%s\". %s", path.c_str(), std::strerror(errno)));
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    if (size < 0)
-        throw Exception(Format("Cannot open file \"%s\". %s", path.c_str(), std::strerror(errno)));
-    if (static_cast<std::size_t>(size) > maxBytes)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        CannotOpen(path, std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        CannotOpen(path, std::strerror(errno));
+    if (!S_ISREG(st.st_mode))
+        CannotOpen(path, "Not a regular file");
+    if (static_cast<std::uintmax_t>(st.st_size) > maxBytes)
         throw Exception("Text exceeds memo capacity");
-    file.seekg(0, std::ios::beg);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    file.read(bytes.data(), size);
-    if (!file)
-        throw Exception(Format("Cannot open file \"%s\". %s", path.c_str(), std::strerror(errno ? errno : EIO)));
+    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            CannotOpen(path, std::strerror(errno));
+        if (got == 0)
+            break;  // the file got shorter while it was read
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
     return bytes;
 }
 

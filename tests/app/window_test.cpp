@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QTest>
 #include <algorithm>
+#include <sys/stat.h>
 
 #include "app/routines.h"
 #include "text/decode.h"
@@ -593,6 +594,20 @@ TEST_F(WindowTest, TooLargeLyricFileStopsThePlayWithTheMemoError)
     DoubleClickRow(1);
     DoubleClickRow(2);
     EXPECT_EQ(boxes, (std::vector<std::string>{"Text exceeds memo capacity.", "Text exceeds memo capacity."}));
+    EXPECT_FALSE(frm->Playing());
+    EXPECT_EQ(media->OpenDeviceCount(), 0);
+}
+
+TEST_F(WindowTest, LyricFileThatCannotBeReadStopsThePlayWithItsError)
+{
+    Start();
+    Song("m", "a.mp3");
+    // A pipe under the lyric file's name: refused at once, never waited on.
+    ASSERT_EQ(::mkfifo((root / "m" / "a.txt").c_str(), 0600), 0);
+    ClickFolder("m");
+    User([&] { frm->btnPlay->Click(); });
+    const std::string path = (root / "m" / "a.txt").string();
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Cannot open file \"" + path + "\". Not a regular file."}));
     EXPECT_FALSE(frm->Playing());
     EXPECT_EQ(media->OpenDeviceCount(), 0);
 }
