@@ -243,7 +243,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(fuzz::Boxes().empty(), "playing gave the box \"" + fuzz::Boxes().front() + "\"");
     FUZZ_CHECK(frm.Playing(), "the song did not start");
     FUZZ_CHECK(text::IsValidUtf8(frm.memLyric->Text()), "the memo holds invalid UTF-8");
-    FUZZ_CHECK(frm.memLyric->Text().empty() == text.empty(), "the memo is not showing the lyric text");
+    // Qt does not keep a zero-width no-break space (a byte-order mark) at
+    // the start of a text, so a text of nothing else shows as empty.
+    std::string visible = text;
+    for (std::size_t at; (at = visible.find("\xEF\xBB\xBF")) != std::string::npos;)
+        visible.erase(at, 3);
+    FUZZ_CHECK(frm.memLyric->Text().empty() == visible.empty(), "the memo is not showing the lyric text");
 
     // The lyric table: the records of the rules, ordered by key.
     std::vector<Record> expected = ExpectedRecords(text);
