@@ -41,3 +41,21 @@ TEST(Component, FreeingAComponentRemovesItFromItsOwner)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Events, AHandlerMayClearTheEventItRunsFrom)
+{
+    TObject sender;
+    TNotifyEvent OnChange;
+    std::string seen = "not run";
+    OnChange = [&, text = std::string("captured state")](TObject*) {
+        OnChange = nullptr;  // destroys the stored handler while it runs
+        seen = text;         // its captures must still be alive
+    };
+    Fire(OnChange, &sender);
+    EXPECT_EQ(seen, "captured state");
+    EXPECT_FALSE(OnChange);
+}
+
+}  // namespace
