@@ -56,6 +56,14 @@ std::string Text(fuzz::Reader& in)
     return s;
 }
 
+// A check of what one operation did; skipped when an event handler ran
+// another operation in the middle of it.
+#define AFTER_CHECK(cond, detail)   \
+    do {                            \
+        if (!disturbed)             \
+            FUZZ_CHECK(cond, detail); \
+    } while (0)
+
 // Counts what the view is told.
 class CountingLink : public TDataLink {
 public:
@@ -110,9 +118,31 @@ struct Harness {
 
     // Runs op; checks that it raised EDatabaseError exactly when `mustRaise`
     // says so (nullopt: either is allowed). Returns whether it raised.
+    // Re-entrant inputs: the table's event handlers run operations of their
+    // own (one level deep), taking them from the same input.
+    fuzz::Reader* reader = nullptr;
+    bool reentrant = false;
+    int depth = 0;
+    int nestedRuns = 0;
+    bool disturbed = false;  // the last operation had another run inside it
+
+    void Nested()
+    {
+        if (!reentrant || depth > 0 || reader->Below(3) != 0)
+            return;
+        ++depth;
+        ++nestedRuns;
+        struct Leave {
+            int& depth;
+            ~Leave() { --depth; }
+        } leave{depth};
+        Step(*reader);
+    }
+
     template <class Op>
     bool Run(const char* name, std::optional<bool> mustRaise, Op op)
     {
+        const int runsBefore = nestedRuns;
         bool raised = false;
         try {
             op();
@@ -122,7 +152,8 @@ struct Harness {
             FUZZ_CHECK(std::string_view(e.Message()).substr(0, prefix.size()) == prefix,
                        std::string(name) + " raised \"" + e.Message() + "\"");
         }
-        if (mustRaise)
+        disturbed = nestedRuns != runsBefore;
+        if (mustRaise && !disturbed)
             FUZZ_CHECK(raised == *mustRaise, std::string(name) + (raised ? " raised" : " did not raise") +
                                                  " an EDatabaseError; " + Describe());
         return raised;
@@ -130,6 +161,7 @@ struct Harness {
 
     void Step(fuzz::Reader& in)
     {
+        disturbed = false;
         const bool open = table.Active();
         const TDataSetState state = table.State();
         const bool writing = state == dsInsert || state == dsEdit;
@@ -142,32 +174,32 @@ struct Harness {
         case 2: {
             const bool value = in.Bool();
             Run("SetActive", false, [&] { table.SetActive(value); });
-            FUZZ_CHECK(table.Active() == value, Describe());
+            AFTER_CHECK(table.Active() == value, Describe());
             break;
         }
         case 3:
         case 4:
             if (!Run("Append", !open, [&] { table.Append(); })) {
                 appendPending = true;
-                FUZZ_CHECK(table.State() == dsInsert && table.Eof(), Describe());
-                FUZZ_CHECK(title->AsString().empty() && other->AsString().empty(), Describe());
+                AFTER_CHECK(table.State() == dsInsert && table.Eof(), Describe());
+                AFTER_CHECK(title->AsString().empty() && other->AsString().empty(), Describe());
             }
             break;
         case 5:
             if (!Run("Insert", !open, [&] { table.Insert(); }))
-                FUZZ_CHECK(table.State() == dsInsert, Describe());
+                AFTER_CHECK(table.State() == dsInsert, Describe());
             break;
         case 6: Run("Edit", open ? std::optional<bool>(false) : std::nullopt, [&] { table.Edit(); }); break;
         case 7:
             if (!Run("Post", !writing, [&] { table.Post(); }))
-                FUZZ_CHECK(table.State() == dsBrowse && !table.Bof() && !table.Eof(), Describe());
+                AFTER_CHECK(table.State() == dsBrowse && !table.Bof() && !table.Eof(), Describe());
             break;
         case 8: {
             const bool append = appendPending && state == dsInsert;
             Run("Cancel", false, [&] { table.Cancel(); });
-            FUZZ_CHECK(table.State() == (open ? dsBrowse : dsInactive), Describe());
+            AFTER_CHECK(table.State() == (open ? dsBrowse : dsInactive), Describe());
             if (append)
-                FUZZ_CHECK(table.RecNo() == table.RecordCount(),
+                AFTER_CHECK(table.RecNo() == table.RecordCount(),
                            "after a cancelled Append the last record is current; " + Describe());
             break;
         }
@@ -175,18 +207,18 @@ struct Harness {
             const bool mustRaise = !open || (state == dsBrowse && table.RecordCount() == 0);
             const int count = table.RecordCount();
             if (!Run("Delete", mustRaise, [&] { table.Delete(); }) && state != dsInsert)
-                FUZZ_CHECK(table.RecordCount() == count - 1, "Delete removed no record; " + Describe());
+                AFTER_CHECK(table.RecordCount() == count - 1, "Delete removed no record; " + Describe());
             break;
         }
         case 10:
             if (!Run("First", !open, [&] { table.First(); }))
-                FUZZ_CHECK(table.Bof() && table.Eof() == (table.RecordCount() == 0) &&
+                AFTER_CHECK(table.Bof() && table.Eof() == (table.RecordCount() == 0) &&
                                table.RecNo() == (table.RecordCount() ? 1 : 0),
                            Describe());
             break;
         case 11:
             if (!Run("Last", !open, [&] { table.Last(); }))
-                FUZZ_CHECK(table.Eof() && table.RecNo() == table.RecordCount(), Describe());
+                AFTER_CHECK(table.Eof() && table.RecNo() == table.RecordCount(), Describe());
             break;
         case 12: Run("Next", !open, [&] { table.Next(); }); break;
         case 13: Run("Prior", !open, [&] { table.Prior(); }); break;
@@ -201,7 +233,7 @@ struct Harness {
             const int n = in.SmallInt();
             Run("SetRecNo", open ? std::optional<bool>(false) : std::nullopt, [&] { table.SetRecNo(n); });
             if (open && n >= 1 && n <= table.RecordCount() && state == dsBrowse)
-                FUZZ_CHECK(table.RecNo() == n, "RecNo written " + std::to_string(n) + "; " + Describe());
+                AFTER_CHECK(table.RecNo() == n, "RecNo written " + std::to_string(n) + "; " + Describe());
             break;
         }
         case 18:
@@ -227,7 +259,7 @@ struct Harness {
         case 22:
             table.EnableControls();
             if (disableDepth > 0 && --disableDepth == 0 && openAtFirstDisable && table.Active())
-                FUZZ_CHECK(link.told > toldAtFirstDisable, "EnableControls told the view nothing");
+                AFTER_CHECK(link.told > toldAtFirstDisable, "EnableControls told the view nothing");
             break;
         case 23: {
             const std::string name = FieldName(in);
@@ -272,20 +304,20 @@ struct Harness {
         if (!field)
             return;
         if (!table.Active() || table.RecordCount() == 0) {
-            FUZZ_CHECK(!found, "Locate found a record in a closed or empty table");
+            AFTER_CHECK(!found, "Locate found a record in a closed or empty table");
             return;
         }
         // A null or empty key (a never-written value reads as empty too) and
         // record numbers (matched as numbers) are left to the unit tests.
         const bool plain = key && !key->empty() && field != table.RecIdField();
         if (found) {
-            FUZZ_CHECK(table.State() == dsBrowse && !table.Bof() && !table.Eof(), Describe());
-            FUZZ_CHECK(!plain || Matches(table.CurrentRow(), field, *key, options),
+            AFTER_CHECK(table.State() == dsBrowse && !table.Bof() && !table.Eof(), Describe());
+            AFTER_CHECK(!plain || Matches(table.CurrentRow(), field, *key, options),
                        "Locate(" + name + ", " + (key ? "\"" + Printable(*key) + "\"" : "null") +
                            ", " + std::to_string(options) + ") stopped on a record that does not match; " +
                            Describe());
             if (state == dsBrowse && table.RecNo() == before)
-                FUZZ_CHECK(afterScrolls == scrollsBefore, "Locate onto the current record scrolled");
+                AFTER_CHECK(afterScrolls == scrollsBefore, "Locate onto the current record scrolled");
         } else {
             // A partial key looked up by the binary search of a descending
             // sort can miss: the values that begin with the key sort before
@@ -296,11 +328,11 @@ struct Harness {
                                     ((table.SortOptions() & soCaseInsensitive) != 0);
             const bool partialDescending = binary && (options & loPartialKey) && (table.SortOptions() & soDesc);
             for (int row = 0; plain && !partialDescending && row < table.RowCount(); ++row)
-                FUZZ_CHECK(!Matches(row, field, *key, options),
+                AFTER_CHECK(!Matches(row, field, *key, options),
                            "Locate(" + name + ", " + (key ? "\"" + Printable(*key) + "\"" : "null") + ", " +
                                std::to_string(options) + ") missed row " + std::to_string(row) + "; " + Describe());
             if (state == dsBrowse)
-                FUZZ_CHECK(table.RecNo() == before && afterScrolls == scrollsBefore,
+                AFTER_CHECK(table.RecNo() == before && afterScrolls == scrollsBefore,
                            "a Locate that found nothing moved the cursor; " + Describe());
         }
     }
@@ -421,7 +453,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     h.other->SetDataSet(&h.table);
     h.table.SetSortedField(h.FieldName(in));
     h.table.SetSortOptions(in.Below(4));
-    h.table.AfterScroll = [&](TdxMemData*) { ++h.afterScrolls; };
+    h.reader = &in;
+    h.reentrant = in.Below(4) == 0;
+    h.table.AfterScroll = [&](TdxMemData*) {
+        ++h.afterScrolls;
+        h.Nested();
+    };
+    h.table.BeforeScroll = h.table.AfterPost = h.table.AfterInsert = h.table.AfterDelete =
+        h.table.BeforePost = h.table.AfterOpen = h.table.BeforeClose = [&](TdxMemData*) { h.Nested(); };
     h.source.SetDataSet(&h.table);
     h.link.SetBufferCount(1 + static_cast<int>(in.Below(5)));
     h.link.SetDataSource(&h.source);
