@@ -14,8 +14,6 @@
 // - a seek-bar position whose "mm:ss" is a key shows that key's line, and
 //   one that is not leaves the shown line as it was.
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -27,11 +25,11 @@
 #include "app/Unit1.h"
 #include "app/qivTrackBar.h"
 #include "forms/stdctrls.h"
+#include "fuzz/fuzz_home.h"
 #include "fuzz/fuzz_qt.h"
 #include "fuzz/fuzz_support.h"
 #include "media/FakeMediaService.h"
 #include "mixer/memory_mixer.h"
-#include "shell/namespace.h"
 #include "table/dxmdaset.h"
 #include "text/bytes.h"
 #include "text/collation.h"
@@ -59,29 +57,24 @@ Player& TheWindow()
     static Player* player = [] {
         fuzz::StartQt();
         auto* p = new Player;
-        char pattern[] = "/tmp/fuzz_lyrics_XXXXXX";
-        p->dir = mkdtemp(pattern);
-        std::ofstream(p->dir / "mounts");
+        fuzz::TempHome home = fuzz::MakeTempHome("fuzz_lyrics");
+        p->dir = home.dir;
         const std::filesystem::path songs = p->dir / "songs";
         std::filesystem::create_directories(songs);
         const std::string song = (songs / "song.mp3").string();
         std::ofstream(song, std::ios::binary) << "x";
         p->lyricPath = (songs / "song.txt").string();
 
-        shell::TNamespaceOptions options;
-        options.MountsFile = (p->dir / "mounts").string();
-        options.Home = p->dir.string();
         TPlayerServices services;
         p->media = std::make_shared<media::FakeMediaService>();
         p->media->AddSong(song, kSongLength);
         services.Media = p->media;
         services.Mixer = std::make_shared<mixer::MemoryMixer>();
-        services.Namespace = std::make_shared<shell::TLinuxNamespace>(options);
+        services.Namespace = home.space;
         p->frm = new TfrmMain(nullptr, services);
         p->frm->memLyric->SetCapacity(kMemoCapacity);
         Application->Dispatch([&] { p->frm->LoadFolder(songs.string()); });
         FUZZ_CHECK(p->frm->FileCount() == 1 && fuzz::Boxes().empty(), "the song folder did not load");
-        std::atexit([] { std::filesystem::remove_all(TheWindow().dir); });
         return p;
     }();
     return *player;

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_home.h"
 #include "fuzz/fuzz_qt.h"
 #include "fuzz/fuzz_support.h"
 #include "shell/ShellCtrls.h"
@@ -48,19 +49,13 @@ World& TheWorld()
     static World* world = [] {
         fuzz::StartQt();
         auto* w = new World;
-        char pattern[] = "/tmp/fuzz_names_XXXXXX";
-        w->dir = mkdtemp(pattern);
-        std::ofstream(w->dir / "mounts");
-        shell::TNamespaceOptions options;
-        options.MountsFile = (w->dir / "mounts").string();
-        options.Home = w->dir.string();
-        options.UserSharesDir = (w->dir / "shares").string();
-        w->space = std::make_shared<shell::TLinuxNamespace>(options);
+        fuzz::TempHome home = fuzz::MakeTempHome("fuzz_names");
+        w->dir = home.dir;
+        w->space = home.space;
         FinalizeShell();
         shell::SetCurrentNamespace(w->space);
         InitializeShell();
         w->tree = std::make_unique<TShellTreeView>(nullptr);
-        std::atexit([] { std::filesystem::remove_all(TheWorld().dir); });
         return w;
     }();
     return *world;
