@@ -321,8 +321,8 @@ struct Harness {
         } else {
             // A partial key looked up by the binary search of a descending
             // sort can miss: the values that begin with the key sort before
-            // it there. That is the search as specified, and the window never
-            // asks for it, so it is not a finding here.
+            // it there. That is how the table's search is defined, and the
+            // window never asks for it, so it is not a finding here.
             const bool binary = field == table.FindField(table.SortedField()) &&
                                 ((options & loCaseInsensitive) != 0) ==
                                     ((table.SortOptions() & soCaseInsensitive) != 0);
