@@ -1,6 +1,6 @@
 #pragma once
-// Moving files and folders to the desktop's trash, as the freedesktop.org trash
-// specification describes it: the home trash ($XDG_DATA_HOME/Trash) for items on
+// Moving files and folders to the desktop's trash, following the freedesktop.org
+// trash rules: the home trash ($XDG_DATA_HOME/Trash) for items on
 // the home trash's file system, else the trash at the top of the item's own file
 // system ($topdir/.Trash/$uid or $topdir/.Trash-$uid). Nothing is copied across
 // file systems: an item is only ever renamed into a trash. Paths are byte
