@@ -1,7 +1,12 @@
 // The program: starts the application, creates the main window and runs the
 // message loop until the window closes.
+//   Project1 [FOLDER | SONG.mp3]
+// A folder is selected in the folder tree and loaded; a song's folder is
+// loaded and the song played.
 
 #include <QApplication>
+#include <QTimer>
+#include <string>
 
 #include "app/Unit1.h"
 #include "forms/application.h"
@@ -20,6 +25,11 @@ int main(int argc, char** argv)
     // frmMain is set by the window itself as its construction begins.
     auto* window = new TfrmMain(&app, TPlayerServices::System());
     window->Show();
+    if (argc > 1) {
+        // Once the window is up: the argument's work is the user's first action.
+        const std::string argument = argv[1];
+        QTimer::singleShot(0, [window, argument] { Application->Dispatch([&] { window->OpenArgument(argument); }); });
+    }
 
     app.Run();
     delete window;

@@ -1,13 +1,15 @@
 #include "app/Unit1.h"
 
+#include <cctype>
 #include <cerrno>
+#include <filesystem>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
-#include "app/CaptionPanel.h"
+#include "dock/dock.h"
 #include "app/qivTrackBar.h"
 #include "forms/application.h"
 #include "forms/buttons.h"
@@ -17,6 +19,7 @@
 #include "forms/timer.h"
 #include "media/MPlayer.h"
 #include "mixer/SSVolumeController.h"
+#include "table/dxDBGrid.h"
 #include "table/dxmdaset.h"
 #include "text/bytes.h"
 #include "text/decode.h"
@@ -334,6 +337,85 @@ void TfrmMain::ApplicationEvents1Idle(TObject*, bool&)
         pnlPlayFile->SetCaption("暫停 Paused");
     else
         pnlPlayFile->SetCaption(FCurrentTitle);
+}
+
+// ---- The program's argument ----
+
+namespace {
+
+// True when folder is path itself or one of the folders above it.
+bool Contains(const std::string& folder, const std::string& path)
+{
+    if (folder == path)
+        return true;
+    if (folder.empty() || path.rfind(folder, 0) != 0)
+        return false;
+    return folder.back() == '/' || path[folder.size()] == '/';
+}
+
+}  // namespace
+
+TTreeNode* TfrmMain::SelectFolder(const std::string& path)
+{
+    // From Computer down: at each level the child nearest to the path (the
+    // home folder rather than the root for a folder under home).
+    TTreeNode* node = ShellTreeView1->TopItem(0);
+    while (node) {
+        if (node->Data() && node->Data()->PathName() == path)
+            break;
+        ShellTreeView1->Expand(node);
+        TTreeNode* nearest = nullptr;
+        std::size_t nearestLength = 0;
+        for (int i = 0; i < node->Count(); ++i) {
+            TTreeNode* child = node->Item(i);
+            const std::string childPath = child->Data() ? child->Data()->PathName() : std::string();
+            if (Contains(childPath, path) && childPath.size() >= nearestLength) {
+                nearest = child;
+                nearestLength = childPath.size();
+            }
+        }
+        node = nearest;
+    }
+    ShellTreeView1->SetSelected(node);
+    return node;
+}
+
+void TfrmMain::OpenArgument(const std::string& argument)
+{
+    std::error_code error;
+    std::filesystem::path given = std::filesystem::absolute(argument, error).lexically_normal();
+    std::string path = given.string();
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    const bool folder = std::filesystem::is_directory(path, error);
+    const bool song = !folder && std::filesystem::is_regular_file(path, error);
+    if (!folder && !song)
+        throw Exception(Format("%s: no such folder or MP3 file", argument.c_str()));
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (song && ext != ".mp3")
+        throw Exception(Format("%s: not an MP3 file", argument.c_str()));
+
+    const std::string folderPath = folder ? path : std::filesystem::path(path).parent_path().string();
+    if (SelectFolder(folderPath)) {
+        ShellTreeView1Click(ShellTreeView1);
+    } else {
+        // A folder the tree does not show (a hidden one): loaded all the same.
+        if (FPlaying)
+            btnStopClick(nullptr);
+        LoadFolder(folderPath);
+    }
+    if (folder)
+        return;
+    for (int row = 0; row < dxMemData->RowCount(); ++row) {
+        if (dxMemData->GetAsString(row, dxMemDataFileName2) == path) {
+            dxMemData->SetRecNo(row + 1);
+            dxDBGrid1DblClick(dxDBGrid1);
+            return;
+        }
+    }
+    throw Exception(Format("%s: not found in the song list of its folder", argument.c_str()));
 }
 
 // ---- Volume ----

@@ -32,7 +32,13 @@ class TdxDBGrid;
 class TdxMemData;
 class TqivTrackBar;
 class TssVolumeController;
-class TCaptionPanel;
+class TCoolBar;
+class TdxDockingManager;
+class TdxDockPanel;
+class TdxDockSite;
+class TdxLayoutDockSite;
+class TdxTabContainerDockSite;
+class TdxVertContainerDockSite;
 
 namespace media { class MediaService; }
 namespace mixer { class MixerService; }
@@ -70,11 +76,19 @@ public:
     TImageList* ImageList1 = nullptr;
     TImageList* ilDockIcons = nullptr;
 
-    TCaptionPanel* dxDockPanel1 = nullptr;
-    TCaptionPanel* dpnlFileList = nullptr;
-    TCaptionPanel* dpnlDynamicLyric = nullptr;
-    TCaptionPanel* dpnlLyric = nullptr;
-    TCaptionPanel* dpnlExplorer = nullptr;
+    TdxDockingManager* dxDockingManager1 = nullptr;
+    TdxDockSite* dsHost = nullptr;
+    TdxLayoutDockSite* dxLayoutDockSite1 = nullptr;
+    TdxLayoutDockSite* dxLayoutDockSite5 = nullptr;
+    TdxLayoutDockSite* dxLayoutDockSite2 = nullptr;
+    TdxVertContainerDockSite* dxVertContainerDockSite2 = nullptr;
+    TdxTabContainerDockSite* dxTabContainerDockSite2 = nullptr;
+    TdxDockPanel* dxDockPanel1 = nullptr;
+    TdxDockPanel* dpnlFileList = nullptr;
+    TdxDockPanel* dpnlDynamicLyric = nullptr;
+    TdxDockPanel* dpnlLyric = nullptr;
+    TdxDockPanel* dpnlExplorer = nullptr;
+    TCoolBar* CoolBar2 = nullptr;
     TToolBar* ToolBar1 = nullptr;
     TToolBar* tbMedia = nullptr;
     TSpeedButton* btnPlay = nullptr;
@@ -118,6 +132,15 @@ public:
     void ApplicationEvents1Idle(TObject* Sender, bool& Done);
     void TrackBar1Change(TObject* Sender);
     void tbtnMuteClick(TObject* Sender);
+
+    // The program's argument: a folder is selected in the folder tree (the
+    // way to it expanded) and loaded as a click does; an MP3 file's folder is
+    // loaded so, the song made current and played as a double click does.
+    // Anything else fails with a message that names the path.
+    void OpenArgument(const std::string& path);
+    // Selects the node of a folder path in the tree, expanding the way to it;
+    // nullptr (and nothing selected) when the tree does not reach it.
+    TTreeNode* SelectFolder(const std::string& path);
 
     // The window's routines.
     void LoadFolder(const std::string& path);

@@ -4,14 +4,13 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QSplitter>
-#include <QTabWidget>
-#include <QVBoxLayout>
 #include <map>
 
-#include "app/CaptionPanel.h"
+#include "app/CoolBar.h"
+#include "app/PlayerDockLayout.h"
 #include "app/Unit1.h"
 #include "app/qivTrackBar.h"
+#include "dock/icons.h"
 #include "forms/alignlayout.h"
 #include "forms/application.h"
 #include "forms/buttons.h"
@@ -77,6 +76,16 @@ T* Make(TfrmMain* owner, const char* name, Args&&... args)
 {
     T* component = new T(owner, std::forward<Args>(args)...);
     component->SetName(name);
+    return component;
+}
+
+// A component of the design made by a builder, by its name.
+template <class T>
+T* Find(TfrmMain* owner, const char* name)
+{
+    T* component = dynamic_cast<T*>(owner->FindComponent(name));
+    if (!component)
+        throw Exception(Format("%s: missing from the design", name));
     return component;
 }
 
@@ -178,64 +187,56 @@ QIcon Speaker(bool waves)
 
 enum class Glyph { Play, Pause, Prior, Next, Stop };
 
+// A speed button's picture: 32 x 16, the normal image and to its right the
+// greyed one shown while the button is disabled (an embossed grey copy).
+QPixmap GlyphStrip(Glyph glyph)
+{
+    QPixmap strip(32, 16);
+    strip.fill(Qt::transparent);
+    QPainter p(&strip);
+    auto draw = [&p, glyph](double dx, double dy, const QColor& color) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(color);
+        auto triangle = [&](double x0, double x1, bool right) {
+            QPainterPath path;
+            path.moveTo(dx + (right ? x0 : x1), dy + 3);
+            path.lineTo(dx + (right ? x1 : x0), dy + 8);
+            path.lineTo(dx + (right ? x0 : x1), dy + 13);
+            path.closeSubpath();
+            p.drawPath(path);
+        };
+        auto bar = [&](double x, double y, double w, double h) { p.drawRect(QRectF(dx + x, dy + y, w, h)); };
+        switch (glyph) {
+        case Glyph::Play: triangle(5, 12, true); break;
+        case Glyph::Pause:
+            bar(4, 3, 3, 10);
+            bar(9, 3, 3, 10);
+            break;
+        case Glyph::Prior:
+            bar(3, 3, 2, 10);
+            triangle(5, 12, false);
+            break;
+        case Glyph::Next:
+            triangle(4, 11, true);
+            bar(11, 3, 2, 10);
+            break;
+        case Glyph::Stop: bar(4, 4, 8, 8); break;
+        }
+    };
+    draw(0, 0, QColor(0, 0, 0));
+    draw(17, 1, QColor(255, 255, 255));  // the highlight of the greyed image
+    draw(16, 0, QColor(128, 128, 128));
+    return strip;
+}
+
+// The icon of a two-image glyph: the left half normal, the right half disabled.
 QIcon GlyphIcon(Glyph glyph)
 {
-    QPixmap pixmap = Blank();
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(20, 20, 20));
-    auto triangle = [&p](double x0, double x1, bool right) {
-        QPainterPath path;
-        path.moveTo(right ? x0 : x1, 3);
-        path.lineTo(right ? x1 : x0, 8);
-        path.lineTo(right ? x0 : x1, 13);
-        path.closeSubpath();
-        p.drawPath(path);
-    };
-    switch (glyph) {
-    case Glyph::Play: triangle(4, 12, true); break;
-    case Glyph::Pause:
-        p.drawRect(QRectF(4, 3, 3, 10));
-        p.drawRect(QRectF(9, 3, 3, 10));
-        break;
-    case Glyph::Prior:
-        p.drawRect(QRectF(3, 3, 2, 10));
-        triangle(5, 12, false);
-        break;
-    case Glyph::Next:
-        triangle(4, 11, true);
-        p.drawRect(QRectF(11, 3, 2, 10));
-        break;
-    case Glyph::Stop: p.drawRect(QRectF(4, 4, 8, 8)); break;
-    }
-    return QIcon(pixmap);
-}
-
-QIcon TreeIcon()
-{
-    QPixmap pixmap = Blank();
-    QPainter p(&pixmap);
-    p.setPen(QColor(60, 60, 60));
-    p.drawLine(3, 3, 3, 13);
-    p.drawLine(3, 7, 7, 7);
-    p.drawLine(3, 13, 7, 13);
-    p.fillRect(1, 1, 5, 3, QColor(220, 180, 60));
-    p.fillRect(7, 5, 7, 4, QColor(220, 180, 60));
-    p.fillRect(7, 11, 7, 4, QColor(220, 180, 60));
-    return QIcon(pixmap);
-}
-
-QIcon DocumentIcon()
-{
-    QPixmap pixmap = Blank();
-    QPainter p(&pixmap);
-    p.fillRect(3, 1, 10, 14, Qt::white);
-    p.setPen(QColor(60, 60, 60));
-    p.drawRect(3, 1, 10, 14);
-    for (int y = 4; y <= 12; y += 3)
-        p.drawLine(5, y, 11, y);
-    return QIcon(pixmap);
+    const QPixmap strip = GlyphStrip(glyph);
+    QIcon icon;
+    icon.addPixmap(strip.copy(0, 0, 16, 16), QIcon::Normal);
+    icon.addPixmap(strip.copy(16, 0, 16, 16), QIcon::Disabled);
+    return icon;
 }
 
 }  // namespace
@@ -249,6 +250,16 @@ void TfrmMain::LoadDesign()
     SetCaption("frmMain");
     SetWindowBounds(215, 189, 795, 509);  // client size; the frame makes it 803 x 536
     {
+        // The design's fonts, where this system lacks them, by metric-compatible
+        // ones; Chinese text falls back to a CJK font.
+        static const bool substituted = [] {
+            const QString cjk = "Noto Sans CJK TC";
+            QFont::insertSubstitutions("Arial", {"Liberation Sans", cjk});
+            QFont::insertSubstitutions("MS Sans Serif", {"Liberation Sans", cjk});
+            QFont::insertSubstitutions("Tahoma", {"DejaVu Sans", "Liberation Sans", cjk});
+            return true;
+        }();
+        (void)substituted;
         QFont font("MS Sans Serif");
         font.setPixelSize(11);
         Widget()->setFont(font);
@@ -263,10 +274,7 @@ void TfrmMain::LoadDesign()
     ImageList1->Add(Speaker(true));   // 41: sound on
     ImageList1->Add(Speaker(false));  // 42: muted
     ilDockIcons = Make<TImageList>(self, "ilDockIcons", 16, 16);
-    ilDockIcons->Add(TreeIcon());
-    ilDockIcons->Add(DocumentIcon());
-    for (int i = 2; i < 12; ++i)
-        ilDockIcons->Add(QIcon(Blank()));
+    FillDockIcons(ilDockIcons);
 
     dxMemData = Make<TdxMemData>(self, "dxMemData");
     dxMemDataFileName = Field(self, "dxMemDataFileName", dxMemData, "FileName", 40, "檔案名稱", 28);
@@ -297,45 +305,31 @@ void TfrmMain::LoadDesign()
     ApplicationEvents1 = Make<TApplicationEvents>(self, "ApplicationEvents1");
     ApplicationEvents1->OnIdle = [self](TObject* Sender, bool& Done) { self->ApplicationEvents1Idle(Sender, Done); };
 
-    // -- Panels: tool bars on top, the folder tree on the left, the song list
-    //    over the lyric tabs --
-    QWidget* client = ClientArea();
-    auto* clientLayout = new QVBoxLayout(client);
-    clientLayout->setContentsMargins(0, 0, 0, 0);
-    clientLayout->setSpacing(0);
+    // -- Docking: the tool-bar panel on top, the song list over the lyric
+    //    tabs, the explorer collapsed to its tab on the left --
+    dxDockingManager1 = PlayerDockingManager(self, ilDockIcons);
+    dsHost = BuildDockLayout(self, ClientArea(), PlayerDockLayout());
+    dxLayoutDockSite1 = Find<TdxLayoutDockSite>(self, "dxLayoutDockSite1");
+    dxLayoutDockSite5 = Find<TdxLayoutDockSite>(self, "dxLayoutDockSite5");
+    dxLayoutDockSite2 = Find<TdxLayoutDockSite>(self, "dxLayoutDockSite2");
+    dxVertContainerDockSite2 = Find<TdxVertContainerDockSite>(self, "dxVertContainerDockSite2");
+    dxTabContainerDockSite2 = Find<TdxTabContainerDockSite>(self, "dxTabContainerDockSite2");
+    dxDockPanel1 = Find<TdxDockPanel>(self, "dxDockPanel1");
+    dpnlFileList = Find<TdxDockPanel>(self, "dpnlFileList");
+    dpnlDynamicLyric = Find<TdxDockPanel>(self, "dpnlDynamicLyric");
+    dpnlLyric = Find<TdxDockPanel>(self, "dpnlLyric");
+    dpnlExplorer = Find<TdxDockPanel>(self, "dpnlExplorer");
 
-    dxDockPanel1 = Make<TCaptionPanel>(self, "dxDockPanel1");
-    dxDockPanel1->SetCaption("撥放工具列");
-    dxDockPanel1->Widget()->setFixedHeight(82);
-    clientLayout->addWidget(dxDockPanel1->Widget());
-
-    auto* across = new QSplitter(Qt::Horizontal);
-    clientLayout->addWidget(across, 1);
-    dpnlExplorer = Make<TCaptionPanel>(self, "dpnlExplorer");
-    dpnlExplorer->SetCaption("檔案總管");
-    across->addWidget(dpnlExplorer->Widget());
-    auto* down = new QSplitter(Qt::Vertical);
-    across->addWidget(down);
-    across->setSizes({185, 610});
-    dpnlFileList = Make<TCaptionPanel>(self, "dpnlFileList");
-    dpnlFileList->SetCaption("歌曲列表");
-    down->addWidget(dpnlFileList->Widget());
-    auto* tabs = new QTabWidget;
-    tabs->setTabPosition(QTabWidget::South);
-    down->addWidget(tabs);
-    down->setSizes({261, 166});
-    dpnlDynamicLyric = Make<TCaptionPanel>(self, "dpnlDynamicLyric");
-    dpnlDynamicLyric->SetCaption("動態歌詞");
-    tabs->addTab(dpnlDynamicLyric->Widget(), ilDockIcons->Image(1), "動態歌詞");
-    dpnlLyric = Make<TCaptionPanel>(self, "dpnlLyric");
-    dpnlLyric->SetCaption("歌詞原始檔");
-    tabs->addTab(dpnlLyric->Widget(), "歌詞原始檔");
-    tabs->setCurrentIndex(0);
+    CoolBar2 = Make<TCoolBar>(self, "CoolBar2");
+    CoolBar2->SetBounds(0, 0, 767, 58);
+    AlignIn(dxDockPanel1->Widget(), CoolBar2, TAlign::alTop);
 
     // -- Tool bar 1: playback --
-    QWidget* tools = dxDockPanel1->ClientArea();
-    ToolBar1 = Align<TToolBar>(self, "ToolBar1", tools, TAlign::alTop, 763, 26);
+    ToolBar1 = Make<TToolBar>(self, "ToolBar1");
+    ToolBar1->SetBounds(0, 0, 752, 22);
     ToolBar1->SetFlat(true);
+    ToolBar1->SetShowHint(true);
+    CoolBar2->AddBand(ToolBar1, 26, 763);
     btnPlay = Place<TSpeedButton>(self, "btnPlay", ToolBar1, 0, 0, 23, 22);
     btnPause = Place<TSpeedButton>(self, "btnPause", ToolBar1, 23, 0, 23, 22);
     btnPrior = Place<TSpeedButton>(self, "btnPrior", ToolBar1, 46, 0, 23, 22);
@@ -371,8 +365,12 @@ void TfrmMain::LoadDesign()
     cbxPlay->SetChecked(true);
 
     // -- Tool bar 2: volume and the song strip --
-    tbMedia = Align<TToolBar>(self, "tbMedia", tools, TAlign::alTop, 763, 26);
+    tbMedia = Make<TToolBar>(self, "tbMedia");
+    tbMedia->SetBounds(0, 0, 752, 22);
     tbMedia->SetFlat(true);
+    tbMedia->SetShowHint(true);
+    CoolBar2->AddBand(tbMedia, 26, 763);
+    CoolBar2->SetAutoSize(true);
     tbMedia->SetImages(ImageList1);
     tbtnMute = Place<TToolButton>(self, "tbtnMute", tbMedia, 0, 0, 23, 22);
     tbtnMute->SetImages(ImageList1);
@@ -398,7 +396,7 @@ void TfrmMain::LoadDesign()
     Panel12->SetBorderWidth(3);
 
     // -- Song list --
-    QWidget* list = dpnlFileList->ClientArea();
+    QWidget* list = dpnlFileList->Widget();
     Panel14 = Align<TPanel>(self, "Panel14", list, TAlign::alBottom, 771, 23);
     Panel14->SetBevelOuter(TBevelCut::bvLowered);
     Panel15 = Align<TPanel>(self, "Panel15", Panel14->Widget(), TAlign::alLeft, 3, 17);
@@ -418,7 +416,7 @@ void TfrmMain::LoadDesign()
     Column<TdxDBGridMaskColumn>(self, "dxDBGrid1FileName2", dxDBGrid1, "FileName2", 319, true, true);
 
     // -- Lyrics --
-    dxDBGrid2 = Align<TdxDBGrid>(self, "dxDBGrid2", dpnlDynamicLyric->ClientArea(), TAlign::alClient, 771, 140);
+    dxDBGrid2 = Align<TdxDBGrid>(self, "dxDBGrid2", dpnlDynamicLyric->Widget(), TAlign::alClient, 771, 140);
     dxDBGrid2->SetDataSource(DataSource2);
     dxDBGrid2->SetShowGrid(false);
     dxDBGrid2->SetShowHeader(false);
@@ -426,10 +424,10 @@ void TfrmMain::LoadDesign()
     Column<TdxDBGridColumn>(self, "dxDBGrid2RecId", dxDBGrid2, "RecId", TdxDBGridColumn::DefaultWidth, false, false);
     Column<TdxDBGridMaskColumn>(self, "dxDBGrid2ID", dxDBGrid2, "ID", TdxDBGridColumn::DefaultWidth, false, false);
     Column<TdxDBGridMaskColumn>(self, "dxDBGrid2Desc", dxDBGrid2, "Desc", 500, true, false);
-    memLyric = Align<TMemo>(self, "memLyric", dpnlLyric->ClientArea(), TAlign::alClient, 771, 140);
+    memLyric = Align<TMemo>(self, "memLyric", dpnlLyric->Widget(), TAlign::alClient, 771, 140);
 
     // -- Folder tree --
-    ShellTreeView1 = Align<TShellTreeView>(self, "ShellTreeView1", dpnlExplorer->ClientArea(), TAlign::alClient,
+    ShellTreeView1 = Align<TShellTreeView>(self, "ShellTreeView1", dpnlExplorer->Widget(), TAlign::alClient,
                                            185, 400);
     ShellTreeView1->SetObjectTypes(otFolders);
     ShellTreeView1->SetUseShellImages(true);

@@ -16,7 +16,7 @@
 #include "forms/comctrls.h"
 #include "forms/stdctrls.h"
 #include "forms/timer.h"
-#include "app/CaptionPanel.h"
+#include "dock/dock.h"
 #include "app/qivTrackBar.h"
 #include "media/FakeMediaService.h"
 #include "media/MPlayer.h"

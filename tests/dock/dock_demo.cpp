@@ -22,7 +22,7 @@
 #include "forms/application.h"
 #include "forms/comctrls.h"
 #include "forms/forms.h"
-#include "tests/dock/player_layout.h"
+#include "app/PlayerDockLayout.h"
 
 namespace {
 

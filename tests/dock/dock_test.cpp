@@ -23,7 +23,7 @@
 #include "forms/comctrls.h"
 #include "forms/exception.h"
 #include "forms/forms.h"
-#include "tests/dock/player_layout.h"
+#include "app/PlayerDockLayout.h"
 
 namespace {
 
