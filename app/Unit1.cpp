@@ -365,14 +365,33 @@ TTreeNode* TfrmMain::SelectFolder(const std::string& path)
             break;
         ShellTreeView1->Expand(node);
         TTreeNode* nearest = nullptr;
-        std::size_t nearestLength = 0;
-        for (int i = 0; i < node->Count(); ++i) {
-            TTreeNode* child = node->Item(i);
-            const std::string childPath = child->Data() ? child->Data()->PathName() : std::string();
-            if (Contains(childPath, path) && childPath.size() >= nearestLength) {
-                nearest = child;
-                nearestLength = childPath.size();
+        for (bool listedAnew : {false, true}) {
+            // Folders made since the node was listed show after a refresh,
+            // which puts a new node in the old one's place.
+            if (listedAnew) {
+                TTreeNode* parent = node->Parent();
+                if (!parent)
+                    break;
+                int index = 0;
+                while (index < parent->Count() && parent->Item(index) != node)
+                    ++index;
+                ShellTreeView1->Refresh(node);
+                if (index >= parent->Count())
+                    break;
+                node = parent->Item(index);
+                ShellTreeView1->Expand(node);
             }
+            std::size_t nearestLength = 0;
+            for (int i = 0; i < node->Count(); ++i) {
+                TTreeNode* child = node->Item(i);
+                const std::string childPath = child->Data() ? child->Data()->PathName() : std::string();
+                if (Contains(childPath, path) && childPath.size() >= nearestLength) {
+                    nearest = child;
+                    nearestLength = childPath.size();
+                }
+            }
+            if (nearest)
+                break;
         }
         node = nearest;
     }

@@ -96,11 +96,11 @@ void TPanel::UpdateStyle()
     case TBevelCut::bvLowered: label->setFrameStyle(QFrame::Panel | QFrame::Sunken); break;
     case TBevelCut::bvRaised: label->setFrameStyle(QFrame::Panel | QFrame::Raised); break;
     }
-    const int frame = FBevelOuter == TBevelCut::bvNone ? 0 : 1;
+    // The border and the bevel inset both the text and the aligned children
+    // (a layout works inside the label's contents rectangle).
     label->setContentsMargins(FBorderWidth, FBorderWidth, FBorderWidth, FBorderWidth);
     if (label->layout())
-        label->layout()->setContentsMargins(FBorderWidth + frame, FBorderWidth + frame, FBorderWidth + frame,
-                                            FBorderWidth + frame);
+        label->layout()->setContentsMargins(0, 0, 0, 0);
     label->setStyleSheet(QString("QLabel { background-color: %1; color: %2; }")
                              .arg(ColorCss(FColor), ColorCss(FFontColor)));
 }
