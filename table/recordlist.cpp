@@ -15,19 +15,16 @@ int TRecordList::Start(size_t block) const
 
 void TRecordList::Grow(size_t block, int delta)
 {
+    FSizes[block] += delta;
     for (size_t i = block + 1; i < FTree.size(); i += i & (~i + 1))
         FTree[i] += delta;
 }
 
 void TRecordList::RebuildTree()
 {
-    FLastKeys.resize(FBlocks.size());
-    for (size_t block = 0; block < FBlocks.size(); ++block)
-        if (!FBlocks[block].empty())
-            UpdateLast(block);
-    FTree.assign(FBlocks.size() + 1, 0);
+    FTree.assign(FSizes.size() + 1, 0);
     for (size_t i = 1; i < FTree.size(); ++i) {
-        FTree[i] += static_cast<int>(FBlocks[i - 1].size());
+        FTree[i] += FSizes[i - 1];
         const size_t parent = i + (i & (~i + 1));
         if (parent < FTree.size())
             FTree[parent] += FTree[i];
@@ -37,7 +34,7 @@ void TRecordList::RebuildTree()
 std::pair<size_t, int> TRecordList::Locate(int index) const
 {
     // The last block is the one most asked for (appending, the last record).
-    const int lastStart = FCount - static_cast<int>(FBlocks.back().size());
+    const int lastStart = FCount - FSizes.back();
     if (index >= lastStart)
         return {FBlocks.size() - 1, index - lastStart};
     // Descend the tree to the last block whose start is at or before `index`.
@@ -80,6 +77,8 @@ void TRecordList::Insert(int index, std::unique_ptr<TMemRecord> record, sortkey:
     if (FBlocks.empty()) {
         FBlocks.emplace_back();
         FBlocks.back().reserve(BlockSize);
+        FSizes.assign(1, 0);
+        FLastKeys.assign(1, sortkey::Prefix{});
         RebuildTree();
     }
     size_t block;
@@ -99,7 +98,12 @@ void TRecordList::Insert(int index, std::unique_ptr<TMemRecord> record, sortkey:
                     std::make_move_iterator(target.end()));
         target.erase(target.begin() + BlockSize / 2, target.end());
         upper.reserve(BlockSize);
-        FBlocks.insert(FBlocks.begin() + static_cast<std::ptrdiff_t>(block) + 1, std::move(upper));
+        const auto after = static_cast<std::ptrdiff_t>(block) + 1;
+        FSizes[block] = static_cast<int>(target.size());
+        FSizes.insert(FSizes.begin() + after, static_cast<int>(upper.size()));
+        FLastKeys[block] = target.back().Key;
+        FLastKeys.insert(FLastKeys.begin() + after, upper.back().Key);
+        FBlocks.insert(FBlocks.begin() + after, std::move(upper));
         RebuildTree();
     } else {
         Grow(block, 1);
@@ -116,7 +120,10 @@ std::unique_ptr<TMemRecord> TRecordList::Take(int index)
     source.erase(source.begin() + offset);
     --FCount;
     if (source.empty()) {
-        FBlocks.erase(FBlocks.begin() + static_cast<std::ptrdiff_t>(block));
+        const auto at = static_cast<std::ptrdiff_t>(block);
+        FBlocks.erase(FBlocks.begin() + at);
+        FSizes.erase(FSizes.begin() + at);
+        FLastKeys.erase(FLastKeys.begin() + at);
         RebuildTree();
     } else {
         Grow(block, -1);
@@ -128,6 +135,7 @@ std::unique_ptr<TMemRecord> TRecordList::Take(int index)
 void TRecordList::Clear()
 {
     FBlocks.clear();
+    FSizes.clear();
     FTree.clear();
     FLastKeys.clear();
     FCount = 0;
@@ -153,6 +161,8 @@ void TRecordList::Assign(std::vector<std::unique_ptr<TMemRecord>> records, const
         block.reserve(BlockSize);
         for (size_t r = i; r < end; ++r)
             block.push_back(Entry{r < keys.size() ? keys[r] : sortkey::Prefix{}, std::move(records[r])});
+        FSizes.push_back(static_cast<int>(block.size()));
+        FLastKeys.push_back(block.back().Key);
         FBlocks.push_back(std::move(block));
     }
     FCount = static_cast<int>(records.size());

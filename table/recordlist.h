@@ -52,12 +52,17 @@ private:
     // Index of the first record of block `block`.
     int Start(size_t block) const;
     void Grow(size_t block, int delta);
+    // Builds the tree from FSizes, which reads no block.
     void RebuildTree();
     void UpdateLast(size_t block) { FLastKeys[block] = FBlocks[block].back().Key; }
 
     std::vector<Block> FBlocks;
-    std::vector<int> FTree;  // Fenwick tree of the block sizes, 1-based
-    std::vector<sortkey::Prefix> FLastKeys;  // the key of each block's last record, side by side
+    // Beside the blocks, in arrays of their own, so that a split or a removed
+    // block rebuilds the tree without visiting every block: each block's size,
+    // the Fenwick tree of the sizes (1-based), and each block's last key.
+    std::vector<int> FSizes;
+    std::vector<int> FTree;
+    std::vector<sortkey::Prefix> FLastKeys;
     int FCount = 0;
 };
 

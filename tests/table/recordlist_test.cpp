@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "table/recordlist.h"
@@ -70,4 +71,43 @@ TEST(RecordList, PartitionPointFindsTheFirstRecordNotBeforeAValue)
     EXPECT_EQ(list.At(2999)->Identity, 0u);
     list.Insert(1500, Tagged(77));
     EXPECT_EQ(list.At(1500)->Identity, 77u);
+}
+
+TEST(RecordList, KeysOfBlocksFollowSplitsAndRemovals)
+{
+    // Keys kept in order through inserts at their ordered place and removals
+    // anywhere, so that whole blocks split and empty; a search by key must
+    // agree with the same search over a plain sorted list at every step.
+    std::mt19937 random(11);
+    TRecordList list;
+    std::vector<uint64_t> plain;
+    size_t cursor = 0;
+    auto byKey = [&](uint64_t value) {
+        return list.PartitionPoint([&](const sortkey::Prefix& key, const TMemRecord&) { return key.High < value; });
+    };
+    for (int step = 0; step < 9000; ++step) {
+        const bool grow = step < 5000 ? random() % 5 != 0 : random() % 5 == 0;
+        if (grow || plain.empty()) {
+            const uint64_t value = random() % 700;
+            const auto at = std::upper_bound(plain.begin(), plain.end(), value) - plain.begin();
+            list.Insert(static_cast<int>(at), Tagged(static_cast<uint32_t>(value)), sortkey::Prefix{value, 0});
+            plain.insert(plain.begin() + at, value);
+        } else {
+            // Mostly around a place that moves now and then, so that blocks in
+            // the middle and at the end run empty.
+            if (step % 150 == 0)
+                cursor = random() % plain.size();
+            const size_t at = random() % 4 == 0 ? random() % plain.size() : std::min(cursor, plain.size() - 1);
+            EXPECT_EQ(list.Take(static_cast<int>(at))->Identity, plain[at]);
+            plain.erase(plain.begin() + static_cast<std::ptrdiff_t>(at));
+        }
+        ASSERT_EQ(list.Count(), static_cast<int>(plain.size()));
+        const uint64_t probe = random() % 702;
+        ASSERT_EQ(byKey(probe), std::lower_bound(plain.begin(), plain.end(), probe) - plain.begin())
+            << "step " << step << ", key " << probe;
+        if (!plain.empty()) {
+            const int at = static_cast<int>(random() % plain.size());
+            ASSERT_EQ(list.KeyAt(at).High, plain[static_cast<size_t>(at)]) << "step " << step;
+        }
+    }
 }
