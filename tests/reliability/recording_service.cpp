@@ -1,0 +1,45 @@
+#include "recording_service.h"
+
+#include <algorithm>
+#include <set>
+
+media::ResultCode RecordingService::Pass(media::ResultCode code)
+{
+    if (code == media::resOk)
+        return code;
+    return Fail(code, FInner->ErrorText(code).value_or("Unknown error code"));
+}
+
+media::ResultCode RecordingService::Open(const media::OpenRequest& request, media::DeviceId& device)
+{
+    const media::ResultCode code = Pass(FInner->Open(request, device));
+    FAttempts.push_back({request.fileName, code});
+    return code;
+}
+
+media::ResultCode RecordingService::Play(media::DeviceId device, std::optional<std::int32_t> from)
+{
+    const media::ResultCode code = Pass(FInner->Play(device, from));
+    if (code == media::resOk)
+        ++FPlays;
+    return code;
+}
+
+std::vector<std::string> RecordingService::Opened() const
+{
+    std::set<std::string> names;
+    for (const Attempt& a : FAttempts)
+        if (a.result == media::resOk)
+            names.insert(a.fileName);
+    return {names.begin(), names.end()};
+}
+
+std::vector<std::string> RecordingService::Failed() const
+{
+    const std::vector<std::string> opened = Opened();
+    std::set<std::string> names;
+    for (const Attempt& a : FAttempts)
+        if (a.result != media::resOk && !std::binary_search(opened.begin(), opened.end(), a.fileName))
+            names.insert(a.fileName);
+    return {names.begin(), names.end()};
+}
