@@ -269,3 +269,131 @@ TEST_F(BadInput, EveryDamagedOrOddSongPlaysOrGivesOneErrorAndTheWindowGoesOn)
 }
 
 }  // namespace
+
+namespace {
+
+constexpr int kTags = 2000;
+
+bool ValidUtf8(const std::string& s)
+{
+    return QString::fromUtf8(s).toUtf8() == QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+class BadLyrics : public BadInput {
+protected:
+    // A good song with this lyric file, alone in a folder of its own, started
+    // by a double click. Returns how long the play command took, in ms.
+    qint64 PlayWithLyrics(const std::string& folder, const std::string& lyrics)
+    {
+        Put(folder, "song.mp3", good);
+        Put(folder, "song.txt", lyrics);
+        return PlayFolder(folder);
+    }
+    qint64 PlayFolder(const std::string& folder)
+    {
+        if (!frm)
+            Start(gst);
+        ClickFolder(folder);
+        EXPECT_EQ(frm->FileCount(), 1);
+        QElapsedTimer clock;
+        clock.start();
+        DoubleClickRow(1);
+        return clock.elapsed();
+    }
+};
+
+TEST_F(BadLyrics, BinaryEndlessOrBracketOnlyLyricsLeaveTheSongPlaying)
+{
+    std::mt19937 random(7);
+    std::string binary(256 << 10, '\0');
+    for (char& c : binary)
+        c = static_cast<char>(random() & 0xFF);
+    binary[0] = '\x81';  // no byte-order mark by chance
+    binary[100 << 10] = '\0';
+
+    PlayWithLyrics("binary", binary);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(frm->Playing());
+    // Whatever the bytes decoded to, the memo shows text, never broken bytes,
+    // and stops at the zero byte.
+    EXPECT_TRUE(ValidUtf8(frm->memLyric->Text()));
+    EXPECT_LT(frm->memLyric->Text().size(), 4 * (100u << 10));
+    for (const auto& [id, desc] : LyricRecords()) {
+        EXPECT_TRUE(ValidUtf8(id));
+        EXPECT_TRUE(ValidUtf8(desc));
+        EXPECT_LE(desc.size(), 120u);
+    }
+
+    // One line of 3 MB without a line break: shown whole, no lyric lines.
+    PlayWithLyrics("endless", std::string(3 << 20, 'a'));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(frm->Playing());
+    EXPECT_EQ(frm->memLyric->Text().size(), 3u << 20);
+    EXPECT_TRUE(LyricRecords().empty());
+
+    // A lone "[" opens a tag that never closes: one record, and the line ends.
+    PlayWithLyrics("bracket", "[");
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(frm->Playing());
+    EXPECT_EQ(LyricRecords(), (std::vector<std::pair<std::string, std::string>>{{"", "["}}));
+    PlayWithLyrics("brackets", "[[[[\n[00:01.00][\n]]]\n");
+    EXPECT_TRUE(boxes.empty());
+    auto records = LyricRecords();
+    std::sort(records.begin(), records.end());
+    EXPECT_EQ(records, (std::vector<std::pair<std::string, std::string>>{{"", "["}, {"00:01", "["}, {"[[[", "[[[["}}));
+
+    // One line of many tags: every tag gives a record with the line's text.
+    std::string tags;
+    for (int i = 0; i < kTags; ++i)
+        tags += "[00:01.00]";
+    const qint64 ms = PlayWithLyrics("tags", tags + "Hello");
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(frm->Playing());
+    records = LyricRecords();
+    ASSERT_EQ(records.size(), std::size_t(kTags));
+    EXPECT_EQ(records.back(), std::make_pair(std::string("00:01"), std::string("Hello")));
+    std::printf("[ figures  ] one line of %d tags: the play command took %lld ms\n", kTags, static_cast<long long>(ms));
+}
+
+TEST_F(BadLyrics, HugeOrUnreadableLyricsStopThePlayWithOneBox)
+{
+    // 50 MB: more than the memo holds. It is refused before it is read, and
+    // the song does not start.
+    Put("huge", "song.mp3", good);
+    {
+        std::ofstream out(root / "huge" / "song.txt", std::ios::binary);
+        const std::string block(1 << 20, 'x');
+        for (int i = 0; i < 50; ++i)
+            out << block;
+    }
+    const qint64 ms = PlayFolder("huge");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "Text exceeds memo capacity.");
+    EXPECT_FALSE(frm->Playing());
+    EXPECT_EQ(frm->memLyric->Text(), "");
+    std::printf("[ figures  ] a 50 MB lyric file was refused in %lld ms\n", static_cast<long long>(ms));
+
+    // A lyric file this user may not read (the file-system identity of the
+    // window's thread is dropped to "nobody" for the click, so that it holds
+    // for root as well).
+    boxes.clear();
+    Put("locked", "song.mp3", good);
+    Put("locked", "song.txt", "[00:01.00]Hello\n");
+    fs::permissions(root / "locked" / "song.txt", fs::perms::none);
+    ClickFolder("locked");
+    const int previous = static_cast<int>(setfsuid(65534));
+    DoubleClickRow(1);
+    setfsuid(previous);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "Cannot open file \"" + (root / "locked" / "song.txt").string() + "\". Permission denied.");
+    EXPECT_FALSE(frm->Playing());
+    // The window goes on: with the file readable again the song plays.
+    fs::permissions(root / "locked" / "song.txt", fs::perms::owner_read | fs::perms::owner_write);
+    boxes.clear();
+    DoubleClickRow(1);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(frm->Playing());
+    EXPECT_EQ(LyricRecords().size(), 1u);
+}
+
+}  // namespace
