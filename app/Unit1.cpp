@@ -143,6 +143,7 @@ void TfrmMain::btnPlayClick(TObject*)
     pnlPlayTime->SetCaption(MsToMinSec(FPlayer->Length()));
     FCurrentTitle = pnlPlayFile->Caption();
     Timer1->SetEnabled(true);
+    FFirstTick = true;
     AlignTicks(0);
 }
 
@@ -188,7 +189,13 @@ void TfrmMain::Timer1Timer(TObject*)
     const int32_t length = FPlayer->Length();
     if (position > length)
         position = 0;
+    // The first tick of a new song shows its time and lyric line even when the
+    // seek bar still stands at that very position from the song before.
+    const bool unchanged = position == qivTrackBar1->Position();
     qivTrackBar1->SetPosition(position);
+    if (FFirstTick && unchanged)
+        qivTrackBar1Change(qivTrackBar1);
+    FFirstTick = false;
     if (FPlayer->Mode() == mdPlaying)
         AlignTicks(position);
 }

@@ -169,6 +169,8 @@ private:
     int64_t FTotalSize = 0;
     int32_t FFileCount = 0;
     bool FPlaying = false;
+    // The next tick is the first since a song started.
+    bool FFirstTick = false;
     std::string FCurrentPath;
     std::string FCurrentTitle;
     TSearchRec FSearchRec;

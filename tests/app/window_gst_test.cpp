@@ -5,7 +5,11 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTimer>
+#include <cstdlib>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "media/GstMediaService.h"
 #include "tests/app/window_fixture.h"
@@ -22,15 +26,23 @@ protected:
         gst = media::CreateGstMediaService(options);
     }
 
-    // Runs the message loop (ticks, notifications, idle passes) until done()
-    // holds or a generous limit has passed; returns done().
+    // Runs the message loop (ticks, notifications, idle passes each time the
+    // queue empties) until done() holds or a generous limit has passed;
+    // returns done().
     template <class Done>
     static bool RunUntil(Done done, int limitMs = 15000)
     {
+        QEventLoop loop;
         QElapsedTimer clock;
         clock.start();
-        while (!done() && clock.elapsed() < limitMs)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (done() || clock.elapsed() >= limitMs)
+                loop.quit();
+        });
+        check.start(10);
+        if (!done())
+            loop.exec();
         return done();
     }
 
@@ -59,6 +71,62 @@ TEST_F(RealPlayback, PlaysADemoSongWithItsLyricsInRealTime)
     User([&] { frm->btnStop->Click(); });
     EXPECT_FALSE(frm->Playing());
     EXPECT_TRUE(boxes.empty());
+}
+
+// Three real 2-second MP3s with their lyric files, "撥放全部" ticked: the songs
+// play in title order, each one's lyric line shows in its second, and at the
+// end the player stops with the seek bar and the time back at zero.
+TEST_F(RealPlayback, PlaysAFolderThroughInTitleOrderWithEachLyricLineInItsSecond)
+{
+    const std::filesystem::path dir = root / "album";
+    std::filesystem::create_directories(dir);
+    // Made in another order than their titles'.
+    const std::vector<std::pair<std::string, int>> songs = {{"Charlie", 660}, {"Alpha", 440}, {"Bravo", 550}};
+    for (const auto& [title, tone] : songs) {
+        const std::string wav = (dir / (title + ".wav")).string();
+        const std::string mp3 = (dir / (title + ".mp3")).string();
+        const std::string make = "sox -q -n -r 44100 -c 2 -b 16 '" + wav + "' synth 2 sine " + std::to_string(tone) +
+                                 " && lame --quiet -b 128 '" + wav + "' '" + mp3 + "'";
+        ASSERT_EQ(std::system(make.c_str()), 0) << make;
+        std::filesystem::remove(wav);
+        Text("album", title + ".txt", "[ti:" + title + "]\r\n[00:01.20]" + title + " sings\r\n");
+    }
+    Start(gst);
+    ClickFolder("album");
+    ASSERT_EQ(Titles(), (std::vector<std::string>{"Alpha", "Bravo", "Charlie"}));
+    ASSERT_TRUE(frm->cbxPlay->Checked());
+    DoubleClickRow(1);
+    ASSERT_TRUE(boxes.empty()) << boxes.front();
+
+    // What the user sees change, in order: the song started, and each lyric
+    // line with the time shown beside it.
+    std::vector<std::string> seen;
+    std::string title, line, time;
+    std::vector<std::string> times;
+    auto watch = [&] {
+        if (frm->pnlTime->Caption() != time) {
+            time = frm->pnlTime->Caption();
+            times.push_back(title + " " + time + " " + std::to_string(frm->qivTrackBar1->Position()));
+        }
+        if (frm->CurrentTitle() != title) {
+            title = frm->CurrentTitle();
+            seen.push_back("play " + title);
+        }
+        if (frm->pnlCurrentText->Caption() != line) {
+            line = frm->pnlCurrentText->Caption();
+            seen.push_back(frm->pnlTime->Caption() + " " + line);
+        }
+        return !frm->Playing();
+    };
+    ASSERT_TRUE(RunUntil(watch, 30000)) << ::testing::PrintToString(seen) << " mode " << frm->Player()->Mode();
+    EXPECT_EQ(seen, (std::vector<std::string>{"play Alpha", "00:01 Alpha sings", "play Bravo", "00:01 Bravo sings",
+                                              "play Charlie", "00:01 Charlie sings"}))
+        << ::testing::PrintToString(times);
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    EXPECT_EQ(frm->qivTrackBar1->Position(), 0);
+    EXPECT_EQ(frm->pnlTime->Caption(), "00:00");
+    EXPECT_FALSE(frm->Timer1->Enabled());
+    EXPECT_EQ(frm->dxMemData->RecNo(), 3);
 }
 
 }  // namespace

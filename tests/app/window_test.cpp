@@ -481,6 +481,35 @@ TEST_F(WindowTest, TicksAlignedToTheSongShowEverySecond)
     EXPECT_EQ(shown, expected);
 }
 
+TEST_F(WindowTest, FirstTickOfTheNextSongShowsItsLineEvenAtTheSeekBarsOldPosition)
+{
+    Start();
+    Song("m", "a.mp3", 1500);
+    Song("m", "b.mp3", 1500);
+    Text("m", "a.txt", "[00:01]A one\n");
+    Text("m", "b.txt", "[00:01]B one\n");
+    ClickFolder("m");
+    User([&] { frm->btnPlay->Click(); });
+    media->Advance(1010);
+    Tick();
+    EXPECT_EQ(frm->pnlCurrentText->Caption(), "A one");
+    // The song ends; the next one starts and its first tick comes at the very
+    // millisecond the seek bar still shows.
+    media->Advance(490);
+    Idle();
+    ASSERT_EQ(frm->CurrentTitle(), "b");
+    EXPECT_EQ(frm->qivTrackBar1->Position(), 1010);
+    media->Advance(1010);
+    Tick();
+    EXPECT_EQ(frm->pnlTime->Caption(), "00:01");
+    EXPECT_EQ(frm->pnlCurrentText->Caption(), "B one");
+    // Later ticks at an unchanged position (paused) change nothing.
+    User([&] { frm->btnPause->Click(); });
+    User([&] { frm->pnlCurrentText->SetCaption("kept"); });
+    Tick();
+    EXPECT_EQ(frm->pnlCurrentText->Caption(), "kept");
+}
+
 TEST_F(WindowTest, VolumeSliderStartsAtTheMasterVolumeAndMuteToggles)
 {
     Start();
