@@ -4,10 +4,6 @@
 // window goes on. Then lyric files that are binary, huge, one endless line,
 // a lone "[", or unreadable.
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +14,7 @@
 #include <unistd.h>
 
 #include "media/GstMediaService.h"
+#include "loop.h"
 #include "recording_service.h"
 #include "tests/app/window_fixture.h"
 
@@ -93,26 +90,6 @@ protected:
         fs::create_directories(root / folder);
         WriteAll(root / folder / name, bytes);
         return root / folder / name;
-    }
-
-    // One turn of the message loop: what is queued, then an idle pass as the
-    // loop is about to wait, then a wait of at most 20 ms.
-    static void Pump()
-    {
-        QTimer wake;
-        wake.setSingleShot(true);
-        wake.start(20);
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    // Runs the message loop until done() holds or the limit has passed.
-    template <class Done>
-    static bool RunUntil(Done done, int limitMs)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < limitMs)
-            Pump();
-        return done();
     }
 
     // Plays the whole list from its first row with "撥放全部" ticked. When the
