@@ -96,11 +96,13 @@ void TPanel::UpdateStyle()
     case TBevelCut::bvLowered: label->setFrameStyle(QFrame::Panel | QFrame::Sunken); break;
     case TBevelCut::bvRaised: label->setFrameStyle(QFrame::Panel | QFrame::Raised); break;
     }
-    // The border and the bevel inset both the text and the aligned children
-    // (a layout works inside the label's contents rectangle).
+    // The border insets both the text and the aligned children (a layout
+    // works inside the label's contents margins); the bevel insets the
+    // children by its width as well.
+    const int frame = FBevelOuter == TBevelCut::bvNone ? 0 : 1;
     label->setContentsMargins(FBorderWidth, FBorderWidth, FBorderWidth, FBorderWidth);
     if (label->layout())
-        label->layout()->setContentsMargins(0, 0, 0, 0);
+        label->layout()->setContentsMargins(frame, frame, frame, frame);
     label->setStyleSheet(QString("QLabel { background-color: %1; color: %2; }")
                              .arg(ColorCss(FColor), ColorCss(FFontColor)));
 }
