@@ -70,6 +70,8 @@ TEST_F(Faults, AudioServerKilledWhileASongPlays)
     RunUntil([] { return false; }, 300);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_FALSE(boxes[0].empty());
+    std::printf("[ figures  ] audio server killed while \"a\" played; the step to \"b\" reported: %s\n",
+                boxes[0].c_str());
     EXPECT_EQ(frm->CurrentTitle(), "a");
     EXPECT_EQ(frm->pnlTime->Caption(), "00:00");
     EXPECT_EQ(Titles(), (std::vector<std::string>{"a", "b", "c"}));
