@@ -78,13 +78,21 @@ void TfrmMain::LoadFolder(const std::string& path)
     dxMemData->Close();
     dxMemData->Open();
     FTotalSize = 0;
-    for (int found = FindFirst(path, ".mp3", FSearchRec); found == 0; found = FindNext(FSearchRec)) {
-        if (FSearchRec.Name == "." || FSearchRec.Name == ".." || (FSearchRec.Attr & faDirectory))
-            continue;
-        AddSongRecord(path + "/" + FSearchRec.Name);
-        FTotalSize += FSearchRec.Size;
+    {
+        // The grid shows the list once it is complete, not after each record.
+        dxMemData->DisableControls();
+        struct Enable {
+            TdxMemData* table;
+            ~Enable() { table->EnableControls(); }
+        } enable{dxMemData};
+        for (int found = FindFirst(path, ".mp3", FSearchRec); found == 0; found = FindNext(FSearchRec)) {
+            if (FSearchRec.Name == "." || FSearchRec.Name == ".." || (FSearchRec.Attr & faDirectory))
+                continue;
+            AddSongRecord(path + "/" + FSearchRec.Name);
+            FTotalSize += FSearchRec.Size;
+        }
+        FindClose(FSearchRec);
     }
-    FindClose(FSearchRec);
     FFileCount = dxMemData->RecordCount();
     dxMemData->First();
     UpdateListCaption();

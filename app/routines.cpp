@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <clocale>
 #include <cmath>
+#include <sys/stat.h>
+#include <fcntl.h>
 #include <cstdio>
 #include <langinfo.h>
 #include <locale.h>
@@ -118,7 +120,7 @@ int NextTickDelay(int32_t positionMs)
 
 namespace {
 
-bool EndsWithNoCase(const std::string& name, const std::string& suffix)
+bool EndsWithNoCase(std::string_view name, std::string_view suffix)
 {
     if (name.size() < suffix.size())
         return false;
@@ -136,34 +138,38 @@ bool EndsWithNoCase(const std::string& name, const std::string& suffix)
     return true;
 }
 
-// Moves to the next matching entry at or after the iterator and fills rec.
+// Reads entries up to the next matching one and fills rec. Sizes and kinds
+// are looked up relative to the open folder, not by the whole path.
 int Fill(TSearchRec& rec)
 {
-    auto& it = *rec.FindHandle;
-    std::error_code ec;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec)
-            return ec.value() ? ec.value() : ENOENT;
-        const std::string name = it->path().filename().string();
+    DIR* dir = rec.FindHandle.get();
+    errno = 0;
+    while (const dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
         if (!EndsWithNoCase(name, rec.Suffix))
             continue;
         rec.Name = name;
         rec.Attr = 0;
-        std::error_code statError;
-        if (it->is_directory(statError))
-            rec.Attr |= faDirectory;
-        if (!name.empty() && name.front() == '.')
-            rec.Attr |= faHidden;
         rec.Size = 0;
-        if (!(rec.Attr & faDirectory)) {
-            const auto size = it->file_size(statError);
-            if (!statError)
-                rec.Size = static_cast<int64_t>(size);
-            rec.Attr |= faArchive;
+        bool folder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK || entry->d_type == DT_REG) {
+            // Links count as what they point to; the size of a file is asked for anyway.
+            struct stat st;
+            if (fstatat(dirfd(dir), name, &st, 0) == 0) {
+                folder = S_ISDIR(st.st_mode);
+                if (!folder)
+                    rec.Size = static_cast<int64_t>(st.st_size);
+            }
         }
+        if (folder)
+            rec.Attr |= faDirectory;
+        if (name[0] == '.')
+            rec.Attr |= faHidden;
+        if (!folder)
+            rec.Attr |= faArchive;
         return 0;
     }
-    return ENOENT;
+    return errno ? errno : ENOENT;
 }
 
 }  // namespace
@@ -175,12 +181,10 @@ int FindFirst(const std::string& folder, const std::string& suffix, TSearchRec& 
     // A place without a file-system path (the tree's Computer) names no folder.
     if (folder.empty() || folder.front() != '/')
         return ENOENT;
-    std::error_code ec;
-    rec.FindHandle = std::make_shared<fs::directory_iterator>(fs::path(folder), ec);
-    if (ec) {
-        rec.FindHandle.reset();
-        return ec.value() ? ec.value() : ENOENT;
-    }
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return errno ? errno : ENOENT;
+    rec.FindHandle = std::shared_ptr<DIR>(dir, closedir);
     return Fill(rec);
 }
 
@@ -188,10 +192,6 @@ int FindNext(TSearchRec& rec)
 {
     if (!rec.FindHandle)
         return ENOENT;
-    std::error_code ec;
-    rec.FindHandle->increment(ec);
-    if (ec)
-        return ec.value();
     return Fill(rec);
 }
 

@@ -4,6 +4,7 @@
 // and the search of a folder for songs.
 
 #include <cstdint>
+#include <dirent.h>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -59,7 +60,7 @@ struct TSearchRec {
     std::string Name;
     int64_t Size = 0;
     int Attr = 0;
-    std::shared_ptr<std::filesystem::directory_iterator> FindHandle;
+    std::shared_ptr<DIR> FindHandle;  // the open folder
     std::string Suffix;  // the names looked for end with this, in any case
 };
 
