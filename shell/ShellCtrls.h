@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <QPointer>
 #include <QRect>
 
 #include "forms/control.h"
@@ -222,6 +223,8 @@ private:
     TTreeNode* FMenuNode = nullptr;
 
     TTreeNode FTop;  // holds the top-level nodes
-    TShellTreeModel* FModel = nullptr;
-    TShellTreeWidget* FView = nullptr;
+    // The view owns the model; both go with the widget, which a parent widget
+    // may free before us.
+    QPointer<TShellTreeModel> FModel;
+    QPointer<TShellTreeWidget> FView;
 };

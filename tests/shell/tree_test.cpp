@@ -385,3 +385,21 @@ TEST_F(ShellTreeTest, TheExpandButtonOfAnEmptyFolderGoesAfterTheUserTriesIt)
     EXPECT_EQ(tree->Selected(), lib);
     EXPECT_TRUE(boxes.empty());
 }
+
+TEST_F(ShellTreeTest, AWidgetFreedFirstTakesOnlyTheViewWithIt)
+{
+    // A window freed before the components it shows frees their widgets
+    // first; the tree then goes without touching its view.
+    temp.Folder("lib/a");
+    TTreeNode* lib = RootAt("lib");
+    auto window = std::make_unique<QWidget>();
+    tree->SetParentWidget(window.get());
+    window->show();
+    Settle();
+    ASSERT_EQ(Texts(lib), (Names{"a"}));
+    window.reset();
+    EXPECT_EQ(tree->Widget(), nullptr);
+    EXPECT_EQ(tree->TreeView(), nullptr);
+    tree.reset();
+    EXPECT_TRUE(boxes.empty());
+}
