@@ -40,7 +40,8 @@ void TTimer::Realign(int firstDelay)
     if (!FEnabled || FInterval <= 0)
         return;
     FRealigned = true;
-    FTimer->start(firstDelay < 0 ? 0 : firstDelay);
+    FFirstDelay = firstDelay < 0 ? 0 : firstDelay;
+    FTimer->start(FFirstDelay);
 }
 
 void TTimer::Update()

@@ -21,6 +21,9 @@ public:
     // Starts the next period after firstDelay ms instead of Interval (the
     // following ticks keep Interval). Does nothing while disabled.
     void Realign(int firstDelay);
+    // The delay that starts the current period: after Realign, its first delay
+    // until that tick has come; else Interval.
+    int NextDelay() const { return FRealigned ? FFirstDelay : FInterval; }
 
     TNotifyEvent OnTimer;
 
@@ -34,4 +37,5 @@ private:
     int FInterval = 1000;
     std::unique_ptr<QTimer> FTimer;
     bool FRealigned = false;
+    int FFirstDelay = 0;
 };

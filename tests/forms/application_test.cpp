@@ -133,6 +133,37 @@ TEST(Timer, ErrorInTickIsReportedAndTheTimerGoesOn)
     EXPECT_EQ(reports.boxes.size(), 1u);
 }
 
+TEST(Timer, NextDelayIsTheRealignedDelayUntilItsTickThenTheInterval)
+{
+    TTimer timer(nullptr);
+    timer.SetInterval(1000);
+    EXPECT_EQ(timer.NextDelay(), 1000);
+    timer.Realign(5);
+    EXPECT_EQ(timer.NextDelay(), 5);
+    int ticks = 0;
+    int delayInTick = -1;
+    timer.OnTimer = [&](TObject*) {
+        if (++ticks == 1)
+            delayInTick = timer.NextDelay();
+        QCoreApplication::exit(0);
+    };
+    QTimer::singleShot(2000, [] { QCoreApplication::exit(1); });
+    ASSERT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(delayInTick, 1000);  // the following periods keep Interval
+    EXPECT_EQ(timer.NextDelay(), 1000);
+
+    timer.Realign(-20);  // a position past the tick: at once
+    EXPECT_EQ(timer.NextDelay(), 0);
+    timer.SetInterval(500);  // a new interval starts a whole period
+    EXPECT_EQ(timer.NextDelay(), 500);
+    timer.Realign(100);
+    timer.SetEnabled(false);
+    EXPECT_EQ(timer.NextDelay(), 500);
+    timer.Realign(100);  // disabled: nothing to realign
+    EXPECT_EQ(timer.NextDelay(), 500);
+}
+
 }  // namespace
 
 namespace {
