@@ -8,7 +8,9 @@
 // exception is a finding. After every step the table's invariants are checked:
 // counts and cursor in range, records in the order of the sort field, values
 // within their sizes, distinct record numbers, the view's window consistent
-// and left alone while controls are disabled.
+// and left alone while controls are disabled. A quarter of the inputs let
+// the table's event handlers run operations of their own in the middle of
+// another one.
 
 #include <algorithm>
 #include <optional>
@@ -85,7 +87,8 @@ struct Harness {
     TDataSource source{nullptr};
     CountingLink link;
 
-    // What the table's rules decide before an operation runs.
+    // What the harness follows of the table: the nesting of
+    // DisableControls, what the view had been told when it began, scrolls.
     int disableDepth = 0;
     bool openAtFirstDisable = false;
     int toldAtFirstDisable = 0;
