@@ -5,8 +5,7 @@
 // themselves are compared then. Kept next to each record in the record list,
 // they settle most comparisons of a search without reading the records.
 //
-// Text prefixes are the first 16 bytes of ICU's sort key for the user's
-// collation (the one text::Collator uses), at the same strength.
+// Text prefixes are text::Collator::User()'s sort-key prefixes of 16 bytes.
 
 #include <cstdint>
 #include <optional>

@@ -4,7 +4,10 @@
 #include <cstring>
 #include <string>
 
+#include <algorithm>
+
 #include <unicode/ucol.h>
+#include <unicode/uiter.h>
 
 namespace text {
 
@@ -92,6 +95,20 @@ int Collator::Compare(std::string_view a, std::string_view b, bool caseInsensiti
     // Only identical text is equal: break the collation's ties by bytes.
     const int bytes = a.compare(b);
     return bytes < 0 ? -1 : (bytes > 0 ? 1 : 0);
+}
+
+bool Collator::SortKeyPrefix(std::string_view text, bool caseInsensitive, std::span<uint8_t> prefix) const
+{
+    std::fill(prefix.begin(), prefix.end(), uint8_t{0});
+    UCollator* collator = caseInsensitive ? FImpl->caseless : FImpl->exact;
+    if (!collator)
+        return true;
+    UCharIterator iterator;
+    uiter_setUTF8(&iterator, text.data(), static_cast<int32_t>(text.size()));
+    uint32_t state[2] = {0, 0};
+    UErrorCode status = U_ZERO_ERROR;
+    ucol_nextSortKeyPart(collator, &iterator, state, prefix.data(), static_cast<int32_t>(prefix.size()), &status);
+    return U_SUCCESS(status);
 }
 
 const Collator& Collator::User()
