@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <sys/stat.h>
 
 #include "media/Mp3Length.h"
 
@@ -308,6 +309,10 @@ ResultCode GstMediaService::Open(const OpenRequest& request, DeviceId& device)
         return resUnsupportedDevice;
     if (request.fileName.empty())
         return Fail(resOpenFailed, "No file name was given.");
+    // Only regular files: a named pipe or a device under a song's name would
+    // keep GStreamer (and the window with it) waiting for a writer for ever.
+    if (struct stat st {}; ::stat(request.fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return Fail(resOpenFailed, "The file is not a regular file.");
     // The frames are counted while GStreamer gets ready and prerolls the file.
     auto scanning = std::async(std::launch::async, [path = request.fileName] { return ScanMp3LengthMs(path); });
     EnsureGstInit();
