@@ -11,6 +11,7 @@
 #include <map>
 #include <random>
 #include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "media/GstMediaService.h"
@@ -371,6 +372,31 @@ TEST_F(BadLyrics, HugeOrUnreadableLyricsStopThePlayWithOneBox)
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(frm->Playing());
     EXPECT_EQ(LyricRecords().size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BadInput, SongsThatAreNotFilesGiveOneErrorAndNothingHangs)
+{
+    // A named pipe under a song's name has no writer: opening it for reading
+    // would wait for ever.
+    fs::create_directories(root / "pipes");
+    ASSERT_EQ(::mkfifo((root / "pipes" / "pipe.mp3").c_str(), 0644), 0);
+    WriteAll(root / "pipes" / "song.mp3", good);
+    Start(gst);
+    ClickFolder("pipes");
+    ASSERT_EQ(Titles(), (std::vector<std::string>{"pipe", "song"}));
+    QElapsedTimer clock;
+    clock.start();
+    DoubleClickRow(1);
+    std::printf("[ figures  ] a named pipe as a song was refused in %lld ms\n",
+                static_cast<long long>(clock.elapsed()));
+    EXPECT_EQ(boxes, std::vector<std::string>{"The file is not a regular file."});
+    EXPECT_FALSE(frm->Playing());
+    DoubleClickRow(2);
+    EXPECT_TRUE(frm->Playing());
 }
 
 }  // namespace
