@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <string>
+#include <thread>
 
 #include "app/Unit1.h"
 #include "forms/application.h"
@@ -25,6 +26,10 @@ int main(int argc, char** argv)
     // frmMain is set by the window itself as its construction begins.
     auto* window = new TfrmMain(&app, TPlayerServices::System());
     window->Show();
+    // Once the window has been shown and painted, the media backend gets
+    // ready in the background, so that the first song starts at once.
+    std::thread warmUp;
+    QTimer::singleShot(500, [&warmUp] { warmUp = std::thread(TPlayerServices::WarmUpMedia); });
     if (argc > 1) {
         // Once the window is up: the argument's work is the user's first action.
         const std::string argument = argv[1];
@@ -32,6 +37,8 @@ int main(int argc, char** argv)
     }
 
     app.Run();
+    if (warmUp.joinable())
+        warmUp.join();
     delete window;
     FinalizeShell();
     return 0;

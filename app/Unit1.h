@@ -53,6 +53,8 @@ struct TPlayerServices {
     // Null: the process's namespace (shell::CurrentNamespace()) stays.
     // The running system's: GStreamer, the default mixer, the file system.
     static TPlayerServices System();
+    // Readies the system's media backend (for a thread of its own).
+    static void WarmUpMedia();
 };
 
 class TfrmMain : public TForm {

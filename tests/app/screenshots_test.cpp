@@ -4,14 +4,11 @@
 // look at; the tests check what can be checked in the pixels.
 
 #include <QAbstractButton>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMainWindow>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 #include <cstdlib>
 
 #include "media/GstMediaService.h"
@@ -32,25 +29,9 @@ protected:
         gst = media::CreateGstMediaService(options);
     }
 
-    // Runs the message loop for a while, or until done() holds.
-    template <class Done>
-    static bool RunUntil(Done done, int limitMs)
-    {
-        QEventLoop loop;
-        QElapsedTimer clock;
-        clock.start();
-        QTimer check;
-        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-            if (done() || clock.elapsed() >= limitMs)
-                loop.quit();
-        });
-        check.start(10);
-        loop.exec();
-        return done();
-    }
     static void Wait(int ms)
     {
-        RunUntil([] { return false; }, ms);
+        RunLoopUntil([] { return false; }, ms);
     }
 
     void ShowWindow()
@@ -109,7 +90,7 @@ TEST_F(Screenshots, StartAndTheExplorerSlidOut)
     EXPECT_FALSE(frm->ShellTreeView1->Widget()->isVisible());
 
     QTest::mouseClick(frm->dpnlExplorer->AutoHideTab(), Qt::LeftButton);
-    ASSERT_TRUE(RunUntil([&] { return frm->dpnlExplorer->SlidOut(); }, 3000));
+    ASSERT_TRUE(RunLoopUntil([&] { return frm->dpnlExplorer->SlidOut(); }, 3000));
     Wait(500);  // the slide's animation
     const QImage out = Shoot("explorer.png");
     // The folder tree lies over the song list, which stays where it was.
@@ -133,7 +114,7 @@ TEST_F(Screenshots, ADemoSongPlayingWithItsLyrics)
     ShowWindow();
     User([&] { frm->OpenArgument(Folder("demo") + "/Morning Light.mp3"); });
     ASSERT_TRUE(boxes.empty()) << boxes.front();
-    ASSERT_TRUE(RunUntil([&] { return frm->pnlTime->Caption() == "00:04"; }, 15000));
+    ASSERT_TRUE(RunLoopUntil([&] { return frm->pnlTime->Caption() == "00:04"; }, 15000));
     Wait(200);  // the repaint
     const QImage playing = Shoot("playing.png");
     EXPECT_EQ(frm->pnlPlayFile->Caption(), "Morning Light");

@@ -3,6 +3,9 @@
 // memory mixer, and song folders made in a temporary directory. Message
 // boxes are recorded instead of shown.
 
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -169,6 +172,24 @@ protected:
         User([&] { frm->dxDBGrid1->OnDblClick(frm->dxDBGrid1); });
     }
     void Tick() { frm->Timer1->Tick(); }
+    // Runs the message loop (timers, notifications, an idle pass each time
+    // the queue empties) until done() holds or limitMs have passed; returns done().
+    template <class Done>
+    static bool RunLoopUntil(Done done, int limitMs)
+    {
+        QEventLoop loop;
+        QElapsedTimer clock;
+        clock.start();
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (done() || clock.elapsed() >= limitMs)
+                loop.quit();
+        });
+        check.start(10);
+        if (!done())
+            loop.exec();
+        return done();
+    }
     void Idle() { Application->DoIdle(); }
 
     std::vector<std::string> Titles() const

@@ -2,10 +2,6 @@
 // silent sink, with the timer, the lyric lines and the step to the next song
 // driven by the message loop.
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
@@ -26,24 +22,10 @@ protected:
         gst = media::CreateGstMediaService(options);
     }
 
-    // Runs the message loop (ticks, notifications, idle passes each time the
-    // queue empties) until done() holds or a generous limit has passed;
-    // returns done().
     template <class Done>
     static bool RunUntil(Done done, int limitMs = 15000)
     {
-        QEventLoop loop;
-        QElapsedTimer clock;
-        clock.start();
-        QTimer check;
-        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-            if (done() || clock.elapsed() >= limitMs)
-                loop.quit();
-        });
-        check.start(10);
-        if (!done())
-            loop.exec();
-        return done();
+        return RunLoopUntil(done, limitMs);
     }
 
     std::shared_ptr<media::MediaService> gst;
