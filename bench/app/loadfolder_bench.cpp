@@ -14,13 +14,13 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
-#include <map>
 #include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "app/Unit1.h"
+#include "common/ratio.h"
 #include "forms/application.h"
 #include "media/FakeMediaService.h"
 #include "mixer/memory_mixer.h"
@@ -95,19 +95,6 @@ BENCHMARK(LoadFolder)->Unit(benchmark::kMillisecond);
 BENCHMARK(Baseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BaselineWithSizes)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's CPU time per iteration for the ratio.
-class Reporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration && run.iterations > 0)
-                cpu[run.benchmark_name()] = run.cpu_accumulated_time / static_cast<double>(run.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> cpu;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -124,12 +111,13 @@ int main(int argc, char** argv)
     gWindow = new TfrmMain(nullptr, services);
 
     benchmark::Initialize(&argc, argv);
-    Reporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    const double ours = reporter.cpu["LoadFolder"];
-    const double base = reporter.cpu["Baseline"];
-    const double sized = reporter.cpu["BaselineWithSizes"];
+    // CPU seconds per iteration.
+    const double ours = reporter.Time("LoadFolder").cpu;
+    const double base = reporter.Time("Baseline").cpu;
+    const double sized = reporter.Time("BaselineWithSizes").cpu;
     if (ours > 0 && base > 0 && sized > 0)
         std::printf("\nLoadFolder of %d songs: %.1f ms (CPU); baseline readdir + collated sort %.1f ms, ratio %.2f "
                     "(goal: at most 2); with each file's size asked for as well %.1f ms, ratio %.2f\n",

@@ -19,6 +19,7 @@
 #include "app/Unit1.h"
 #include "app/qivTrackBar.h"
 #include "app/routines.h"
+#include "common/ratio.h"
 #include "forms/application.h"
 #include "forms/stdctrls.h"
 #include "media/FakeMediaService.h"
@@ -113,19 +114,6 @@ BENCHMARK(SeekBarChange);
 BENCHMARK(BaselineLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadLyrics)->Unit(benchmark::kMillisecond);
 
-class Reporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;  // CPU time per iteration, ns
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (!run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedCPUTime() *
-                                              (run.time_unit == benchmark::kMillisecond ? 1e6 : 1.0);
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -148,20 +136,18 @@ int main(int argc, char** argv)
     window->btnPlayClick(nullptr);
 
     benchmark::Initialize(&argc, argv);
-    Reporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* ours, const char* base) {
-        const double a = reporter.times[ours];
-        const double b = reporter.times[base];
-        return b > 0 ? a / b : 0.0;
-    };
+    // CPU time per iteration, ns.
+    auto time = [&](const char* name) { return reporter.Time(name).cpu * 1e9; };
+    auto ratio = [&](const char* ours, const char* base) { return reporter.CpuRatio(ours, base); };
     std::printf("\nSeek-bar change with %d lyric records: %.0f ns, baseline (mm:ss + std::map find + two labels) %.0f ns, "
                 "ratio %.1f\n",
-                kSeconds, reporter.times["SeekBarChange"], reporter.times["BaselineTick"],
+                kSeconds, time("SeekBarChange"), time("BaselineTick"),
                 ratio("SeekBarChange", "BaselineTick"));
     std::printf("Loading a %zu-byte lyric file: %.2f ms, baseline (read + decode + text edit + std::map) %.2f ms, "
                 "ratio %.1f\n",
-                gLyricText.size(), reporter.times["LoadLyrics"] / 1e6, reporter.times["BaselineLoad"] / 1e6,
+                gLyricText.size(), time("LoadLyrics") / 1e6, time("BaselineLoad") / 1e6,
                 ratio("LoadLyrics", "BaselineLoad"));
 
     TCloseAction action = TCloseAction::caHide;

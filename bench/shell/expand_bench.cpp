@@ -14,12 +14,12 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <filesystem>
-#include <map>
 #include <random>
 #include <string>
 #include <unicode/ucol.h>
 #include <vector>
 
+#include "common/ratio.h"
 #include "forms/application.h"
 #include "shell/ShellCtrls.h"
 #include "text/collation.h"
@@ -107,22 +107,6 @@ void ExpandInTree(benchmark::State& state)
 BENCHMARK(Baseline)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(ExpandInTree)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-// Keeps each run's time per iteration to print the ratio at the end.
-class Reporter : public benchmark::ConsoleReporter {
-public:
-    // Name (up to the first "/") -> real and CPU time per iteration.
-    std::map<std::string, std::pair<double, double>> times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (!run.error_occurred) {
-                const std::string name = run.benchmark_name();
-                times[name.substr(0, name.find('/'))] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -136,15 +120,15 @@ int main(int argc, char** argv)
     MakeFolders();
 
     benchmark::Initialize(&argc, argv);
-    Reporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto baseline = reporter.times["Baseline"];
-    const auto tree = reporter.times["ExpandInTree"];
-    if (baseline.first > 0 && tree.first > 0)
+    const bench::Times baseline = reporter.Time("Baseline");
+    const bench::Times tree = reporter.Time("ExpandInTree");
+    if (baseline.real > 0 && tree.real > 0)
         std::printf("\nExpanding %d sub-folders: %.2f ms (CPU %.2f ms); baseline (readdir + stat + collated sort) "
                     "%.2f ms (CPU %.2f ms); ratio %.2f real, %.2f CPU (goal: at most 2)\n",
-                    kFolders, tree.first, tree.second, baseline.first, baseline.second, tree.first / baseline.first,
-                    tree.second / baseline.second);
+                    kFolders, tree.real * 1e3, tree.cpu * 1e3, baseline.real * 1e3, baseline.cpu * 1e3,
+                    tree.real / baseline.real, tree.cpu / baseline.cpu);
 
     FinalizeShell();
     std::error_code error;

@@ -16,8 +16,8 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
+#include "common/ratio.h"
 #include "forms/application.h"
 #include "table/datasource.h"
 #include "table/dxDBGrid.h"
@@ -112,19 +112,6 @@ void BM_MovesWithRepaint(benchmark::State& state)
     benchmark::DoNotOptimize(scene.table->RecNo());
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -140,11 +127,12 @@ int main(int argc, char** argv)
         ->Arg(1000000)
         ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    const double small = reporter.times["MovesWithRepaint/1000"];
-    const double large = reporter.times["MovesWithRepaint/1000000"];
+    // CPU milliseconds per 1,000 moves.
+    const double small = reporter.Time("MovesWithRepaint/1000").cpu * 1e3;
+    const double large = reporter.Time("MovesWithRepaint/1000000").cpu * 1e3;
     if (small > 0 && large > 0) {
         const double ratio = large / small;
         std::printf("\n1,000 moves with repaint: %.2f ms at 1,000 records, %.2f ms at 1,000,000 records\n", small,

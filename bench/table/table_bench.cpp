@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ratio.h"
 #include "table/dxmdaset.h"
 #include "text/collation.h"
 
@@ -111,48 +112,25 @@ BENCHMARK(BM_Table)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Ite
 BENCHMARK(BM_Baseline)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(5)
     ->ComputeStatistics("min", Fastest)->DisplayAggregatesOnly();
 
-// Keeps the fastest real and CPU time per iteration of each benchmark, so
-// that the ratios can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, std::pair<double, double>> seconds;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.aggregate_name == "min" && !run.error_occurred) {
-                // Aggregates carry the statistic itself, as one "iteration".
-                const double n = static_cast<double>(std::max<benchmark::IterationCount>(run.iterations, 1));
-                seconds[run.run_name.function_name + "/" + run.run_name.args] = {run.real_accumulated_time / n,
-                                                                                run.cpu_accumulated_time / n};
-            }
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    // The fastest of the repetitions of each benchmark.
+    bench::RatioReporter reporter("min");
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto get = [&](const char* name) {
-        const auto it = reporter.seconds.find(name);
-        return it == reporter.seconds.end() ? std::pair<double, double>{0, 0} : it->second;
-    };
-    const auto table10k = get("BM_Table/10000");
-    const auto table100k = get("BM_Table/100000");
-    const auto base100k = get("BM_Baseline/100000");
-    if (table10k.first > 0 && table100k.first > 0 && base100k.first > 0) {
+    const bench::Times table10k = reporter.Time("BM_Table/10000");
+    const bench::Times table100k = reporter.Time("BM_Table/100000");
+    const bench::Times base100k = reporter.Time("BM_Baseline/100000");
+    if (table10k.real > 0 && table100k.real > 0 && base100k.real > 0) {
         const auto line = [](const char* what, double real, double cpu, double goal) {
             std::printf("%s: %.2fx real time, %.2fx CPU time (goal: at most %gx) %s\n", what, real, cpu, goal,
                         real <= goal ? "met" : "NOT MET");
         };
         std::printf("\n");
-        line("table/baseline at n=100000", table100k.first / base100k.first, table100k.second / base100k.second,
-             2.0);
-        line("table growth 10000 -> 100000", table100k.first / table10k.first, table100k.second / table10k.second,
-             15.0);
+        line("table/baseline at n=100000", table100k.real / base100k.real, table100k.cpu / base100k.cpu, 2.0);
+        line("table growth 10000 -> 100000", table100k.real / table10k.real, table100k.cpu / table10k.cpu, 15.0);
     } else {
         std::printf("\n(ratios need BM_Table/10000, BM_Table/100000 and BM_Baseline/100000)\n");
     }

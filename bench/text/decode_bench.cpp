@@ -13,10 +13,9 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include <unicode/ucnv.h>
 
+#include "common/ratio.h"
 #include "tests/text/lyric_samples.h"
 #include "text/decode.h"
 
@@ -85,21 +84,6 @@ void BM_Baseline(benchmark::State& state, const Input& input)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
 }
 
-// Keeps each run's CPU time per iteration (the machine may be busy with
-// other work) to print the ratios at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -112,15 +96,15 @@ int main(int argc, char** argv)
         }
     }
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     std::printf("\n%-10s %18s %18s %18s\n", "input", "decode/base 50MB", "decode 50MB/5MB", "base 50MB/5MB");
     bool met = true;
     for (const Input& input : kInputs) {
+        // CPU time: the machine may be busy with other work.
         const auto time = [&](const char* kind, int mb) {
-            const auto found = reporter.times.find(std::string(kind) + "/" + input.name + "/" + std::to_string(mb));
-            return found == reporter.times.end() ? 0.0 : found->second;
+            return reporter.Time(std::string(kind) + "/" + input.name + "/" + std::to_string(mb)).cpu;
         };
         if (time("Decode", 5) == 0 || time("Baseline", 50) == 0)
             continue;  // filtered out
