@@ -36,7 +36,7 @@ protected:
     }
     bool PlayingSecondOf(const std::string& title)
     {
-        return RunUntil([&] { return frm->CurrentTitle() == title && frm->pnlTime->Caption() == "00:01"; }, 15000);
+        return RunLoopUntil([&] { return frm->CurrentTitle() == title && frm->pnlTime->Caption() == "00:01"; }, 15000);
     }
 };
 
@@ -66,8 +66,8 @@ TEST_F(Faults, AudioServerKilledWhileASongPlays)
     server.Kill();
     // The device fails and stops; the idle pass steps to the next song, which
     // cannot be opened without a server: one box, and the window goes idle.
-    ASSERT_TRUE(RunUntil([&] { return !frm->Playing(); }, 15000));
-    RunUntil([] { return false; }, 300);
+    ASSERT_TRUE(RunLoopUntil([&] { return !frm->Playing(); }, 15000));
+    RunLoopUntil([] { return false; }, 300);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_FALSE(boxes[0].empty());
     std::printf("[ figures  ] audio server killed while \"a\" played; the step to \"b\" reported: %s\n",
@@ -108,7 +108,7 @@ TEST_F(Faults, PlayingFileDeleted)
     // The open song plays to its end, the next one follows; the one after it
     // is gone, so the play command does nothing and the idle pass stops.
     ASSERT_TRUE(PlayingSecondOf("b"));
-    ASSERT_TRUE(RunUntil([&] { return !frm->Playing(); }, 15000));
+    ASSERT_TRUE(RunLoopUntil([&] { return !frm->Playing(); }, 15000));
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(frm->CurrentTitle(), "b");
     EXPECT_EQ(frm->dxMemData->RecNo(), 3);
