@@ -21,7 +21,7 @@ echo "== tests under the sanitizers"
 # leaked GStreamer messages and structures from LeakSanitizer: use malloc.
 export G_SLICE=always-malloc
 export G_DEBUG=gc-friendly
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:suppressions=$ROOT/scripts/sanitizers/asan.supp"
 export LSAN_OPTIONS="suppressions=$ROOT/scripts/sanitizers/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$ROOT/scripts/sanitizers/ubsan.supp"
 ctest --test-dir "$ROOT/build-asan" --output-on-failure --parallel "$jobs" --timeout 600
