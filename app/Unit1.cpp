@@ -308,17 +308,31 @@ void TfrmMain::LoadLyrics()
         TdxMemData* table;
         ~Enable() { table->EnableControls(); }
     } enable{dxMemData2};
-    for (std::string line : lines) {
-        while (line.find('[') != std::string::npos) {
+    for (const std::string& line : lines) {
+        // The rest of the line is walked by a view, and the text under a run of
+        // leading tags is the same for each of them: found once, so a line of
+        // many tags costs one pass, not one pass per tag.
+        std::string_view rest = line;
+        std::string tagText;
+        bool tagTextKnown = false;
+        while (rest.find('[') != std::string_view::npos) {
             dxMemData2->Append();
-            dxMemData2ID->SetAsString(text::CutBytes(std::string_view(line).substr(1), 5));
-            dxMemData2Desc->SetAsString(StripTimeTags(line));
+            dxMemData2ID->SetAsString(text::CutBytes(rest.substr(1), 5));
+            if (rest.front() != '[') {
+                dxMemData2Desc->SetAsString(std::string(rest));  // no leading tag: the line as it is
+            } else {
+                if (!tagTextKnown) {
+                    tagText = ::StripTimeTags(rest);
+                    tagTextKnown = true;
+                }
+                dxMemData2Desc->SetAsString(tagText);
+            }
             dxMemData2->Post();
-            const std::size_t close = line.find(']');
-            if (close == std::string::npos)
+            const std::size_t close = rest.find(']');
+            if (close == std::string_view::npos)
                 break;  // an unclosed tag: nothing more to take from this line
-            line.erase(0, close + 1);
-            if (line.empty() || line.front() != '[')
+            rest.remove_prefix(close + 1);
+            if (rest.empty() || rest.front() != '[')
                 break;
         }
     }
