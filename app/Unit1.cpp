@@ -287,6 +287,17 @@ std::vector<std::string> SplitLines(const std::string& text)
     return lines;
 }
 
+// The key of a tag: five bytes from the line's second byte. When the line
+// begins with a character of several bytes, the key starts after it, so it
+// never holds part of a character.
+std::string LyricKey(std::string_view line)
+{
+    std::string_view rest = line.substr(1);
+    while (!rest.empty() && (static_cast<unsigned char>(rest.front()) & 0xC0) == 0x80)
+        rest.remove_prefix(1);
+    return text::CutBytes(rest, 5);
+}
+
 }  // namespace
 
 void TfrmMain::LoadLyrics()
@@ -317,7 +328,7 @@ void TfrmMain::LoadLyrics()
         bool tagTextKnown = false;
         while (rest.find('[') != std::string_view::npos) {
             dxMemData2->Append();
-            dxMemData2ID->SetAsString(text::CutBytes(rest.substr(1), 5));
+            dxMemData2ID->SetAsString(LyricKey(rest));
             if (rest.front() != '[') {
                 dxMemData2Desc->SetAsString(std::string(rest));  // no leading tag: the line as it is
             } else {

@@ -414,7 +414,7 @@ TEST_F(WindowTest, LyricLinesGiveOneRecordPerLeadingTag)
     Song("m", "a.mp3");
     Text("m", "a.txt",
          "[00:12.34]Hello\n[00:13.34][01:05.00]Twice\n[00:14]\n[ti:Song title]\n[1:02.00]x\n"
-         "abc[00:15]def\nHello\n[歌詞]x\n"
+         "abc[00:15]def\nHello\n[歌詞]x\n中[00:18]y\n"
          // An unclosed tag ends its line after the record it gives.
          "[00:16\n[00:17][oops\n");
     ClickFolder("m");
@@ -429,6 +429,7 @@ TEST_F(WindowTest, LyricLinesGiveOneRecordPerLeadingTag)
                            {"00:17", "[oops"},
                            {"01:05", "Twice"},
                            {"1:02.", "x"},
+                           {"[00:1", "中[00:18]y"},  // the key starts after the first character
                            {"bc[00", "abc[00:15]def"},
                            {"oops", "[oops"},
                            {"ti:So", ""},
