@@ -27,6 +27,8 @@ fi
 cmake --build "$tree" --parallel "$(nproc)" --target $(printf 'fuzz_%s ' "${targets[@]}")
 
 export QT_QPA_PLATFORM=offscreen
+export G_SLICE=always-malloc
+export G_DEBUG=gc-friendly
 export ASAN_OPTIONS="abort_on_error=1:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$ROOT/scripts/sanitizers/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$ROOT/scripts/sanitizers/ubsan.supp"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the player and runs the whole test suite twice: once on the normal
-# build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# build, once under AddressSanitizer and UndefinedBehaviorSanitizer; in
+# between, each fuzz target runs for 30 s.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -13,6 +14,9 @@ echo "== build"
 configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== tests"
 ctest --test-dir "$ROOT/build" --output-on-failure --parallel "$jobs" --timeout 300
+
+echo "== fuzzing (each target for a bounded time)"
+"$ROOT/scripts/fuzz.sh" 30
 
 echo "== build under the sanitizers"
 configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DPLAYER_SANITIZE=ON -DPLAYER_BENCH=OFF
