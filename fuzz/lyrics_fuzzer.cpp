@@ -119,7 +119,12 @@ std::vector<Record> ExpectedRecords(const std::string& text)
         if (line.find('[') == std::string::npos)
             continue;
         for (;;) {
-            records.emplace_back(text::CutBytes(std::string_view(line).substr(1), 5),
+            // The key: five bytes from the second, started after the rest of
+            // a first character of several bytes.
+            std::string_view key = std::string_view(line).substr(1);
+            while (!key.empty() && (static_cast<unsigned char>(key[0]) & 0xC0) == 0x80)
+                key.remove_prefix(1);
+            records.emplace_back(text::CutBytes(key, 5),
                                  text::CutBytes(WithoutLeadingTags(line), 120));
             const std::size_t close = line.find(']');
             if (close == std::string::npos)
@@ -245,12 +250,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<Record> expected = ExpectedRecords(text);
     std::vector<Record> actual = TableRecords(*frm.dxMemData2);
     for (std::size_t i = 0; i < actual.size(); ++i) {
-        // A key starts at the line's second byte, which may be inside the
-        // line's first character: only that split may be invalid.
-        std::string_view id = actual[i].first;
-        while (!id.empty() && (static_cast<unsigned char>(id[0]) & 0xC0) == 0x80)
-            id.remove_prefix(1);
-        FUZZ_CHECK(text::IsValidUtf8(id) && text::IsValidUtf8(actual[i].second),
+        FUZZ_CHECK(text::IsValidUtf8(actual[i].first) && text::IsValidUtf8(actual[i].second),
                    "a lyric record holds invalid UTF-8:\n" + Describe({actual[i]}));
         if (i > 0)
             FUZZ_CHECK(text::Collator::User().Compare(actual[i - 1].first, actual[i].first) <= 0,
