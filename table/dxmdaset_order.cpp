@@ -180,6 +180,11 @@ void TdxMemData::SortRecords()
     if (!Active() || !FSortField)
         return;
     CheckBrowseMode();
+    // Finishing a pending record runs event handlers, which may have closed
+    // the table or changed its sort field.
+    FSortField = FindField(FSortedField);
+    if (!Active() || !FSortField)
+        return;
     const TMemRecord* current = FRecords->At(FCurrent);
     FPrefixesValid = true;
     std::vector<std::pair<sortkey::Prefix, std::unique_ptr<TMemRecord>>> entries;
