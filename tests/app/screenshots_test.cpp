@@ -50,6 +50,7 @@ protected:
         const std::string path = shots + "/" + name;
         EXPECT_TRUE(image.save(QString::fromStdString(path))) << path;
         std::printf("screenshot: %s\n", path.c_str());
+        std::fflush(stdout);
         return image;
     }
 

@@ -1,11 +1,13 @@
 // Runs every suite inside a Qt application (offscreen when no platform is set)
-// with the application object installed, so widget and timer code works.
+// with the application object installed, so widget and timer code works; a
+// test that hangs is stopped with the stacks of its threads.
 
 #include <QApplication>
 #include <cstdlib>
 #include <gmock/gmock.h>
 
 #include "forms/application.h"
+#include "tests/support/watchdog.h"
 
 int main(int argc, char** argv)
 {
@@ -15,5 +17,7 @@ int main(int argc, char** argv)
     QApplication qtApp(argc, argv);
     TApplication app;
     app.Initialize();
+    // Longer than any test takes under the sanitizers, shorter than the runner's timeout.
+    InstallTestWatchdog(::testing::UnitTest::GetInstance()->listeners(), 90);
     return RUN_ALL_TESTS();
 }
