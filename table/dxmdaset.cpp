@@ -246,7 +246,7 @@ void TdxMemData::Open()
     FSortField = FindField(FSortedField);
     FPrefixesValid = true;
     SetState(dsBrowse);
-    FitWindows(TWindowMove::Top);
+    RefitWindows(TWindowMove::Top);
     NotifyLinks([](TDataLink* link) { link->ActiveChanged(); });
     Fire(AfterOpen, this);
     if (RecordCount() > 0)
@@ -262,7 +262,7 @@ void TdxMemData::Close()
         return;
     Empty();
     SetState(dsInactive);
-    FitWindows(TWindowMove::Top);
+    RefitWindows(TWindowMove::Top);
     NotifyLinks([](TDataLink* link) { link->ActiveChanged(); });
     Fire(AfterClose, this);
 }

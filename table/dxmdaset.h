@@ -175,7 +175,9 @@ private:
     void RemoveDataSource(TDataSource* source);
     std::vector<TDataLink*> AllLinks() const;
     void FitWindow(TDataLink* link, TWindowMove how) const;
+    // Fits every link's window; the first form says how far each moved.
     TScrolls FitWindows(TWindowMove how);
+    void RefitWindows(TWindowMove how) const;
     void NotifyLinks(const std::function<void(TDataLink*)>& notify);
     void NotifyScrolled(const TScrolls& scrolls);
     // Records were added, removed or moved: fit the windows and tell the views.

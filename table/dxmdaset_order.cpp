@@ -208,7 +208,7 @@ void TdxMemData::SortRecords()
         records.push_back(std::move(entries[i].second));
     }
     FRecords->Assign(std::move(records), prefixes);
-    FitWindows(TWindowMove::Follow);
+    RefitWindows(TWindowMove::Follow);
     NotifyLinks([](TDataLink* link) { link->DataSetChanged(); });
 }
 
@@ -258,7 +258,7 @@ bool TdxMemData::LocateKeys(std::span<TField* const> fields, std::span<const std
         return false;
     FBof = FEof = false;
     if (found == FCurrent) {
-        FitWindows(TWindowMove::Centre);
+        RefitWindows(TWindowMove::Centre);
         NotifyLinks([](TDataLink* link) { link->DataSetChanged(); });
         return true;
     }

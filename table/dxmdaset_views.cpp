@@ -57,12 +57,21 @@ void TdxMemData::FitWindow(TDataLink* link, TWindowMove how) const
 TdxMemData::TScrolls TdxMemData::FitWindows(TWindowMove how)
 {
     TScrolls scrolls;
-    for (TDataLink* link : AllLinks()) {
-        const int before = link->FFirst;
-        FitWindow(link, how);
-        scrolls.emplace_back(link, link->FFirst - before);
-    }
+    for (const TDataSource* source : FDataSources)
+        for (TDataLink* link : source->FLinks) {
+            const int before = link->FFirst;
+            FitWindow(link, how);
+            scrolls.emplace_back(link, link->FFirst - before);
+        }
     return scrolls;
+}
+
+void TdxMemData::RefitWindows(TWindowMove how) const
+{
+    // Fitting calls no one back, so the links can be walked where they are.
+    for (const TDataSource* source : FDataSources)
+        for (TDataLink* link : source->FLinks)
+            FitWindow(link, how);
 }
 
 void TdxMemData::NotifyLinks(const std::function<void(TDataLink*)>& notify)
@@ -75,7 +84,7 @@ void TdxMemData::NotifyLinks(const std::function<void(TDataLink*)>& notify)
 
 void TdxMemData::RecordsChanged(bool stateChanged)
 {
-    FitWindows(TWindowMove::Follow);
+    RefitWindows(TWindowMove::Follow);
     NotifyLinks([stateChanged](TDataLink* link) {
         if (stateChanged)
             link->StateChanged();
@@ -112,13 +121,13 @@ void TdxMemData::EnableControls()
     if (FState != FDisableState)
         NotifyLinks([](TDataLink* link) { link->StateChanged(); });
     if (Active() && wasActive) {
-        FitWindows(TWindowMove::Follow);
+        RefitWindows(TWindowMove::Follow);
         if (FStateChangedWhileDisabled)
             NotifyLinks([](TDataLink* link) { link->LayoutChanged(); });
         else
             NotifyLinks([](TDataLink* link) { link->DataSetChanged(); });
     } else if (Active() != wasActive) {
-        FitWindows(TWindowMove::Top);
+        RefitWindows(TWindowMove::Top);
         NotifyLinks([](TDataLink* link) { link->ActiveChanged(); });
     }
 }

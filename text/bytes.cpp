@@ -42,6 +42,12 @@ std::string CutBytes(std::string_view s, std::size_t maxBytes)
 
 std::size_t LastDelimiter(std::string_view delimiters, std::string_view s, CodePage page)
 {
+    if (page == CodePage::Utf8) {
+        // Every byte stands for itself here, so the last one found from the
+        // end is the answer.
+        const std::size_t at = s.find_last_of(delimiters);
+        return at == std::string_view::npos ? 0 : at + 1;
+    }
     std::size_t found = 0;
     std::size_t i = 0;
     while (i < s.size()) {
