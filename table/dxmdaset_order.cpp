@@ -317,8 +317,19 @@ int TdxMemData::BinarySearch(const TField* field, const std::optional<std::strin
         const int result = CompareKey(*field, slot, key, &record, caseless);
         return descending ? result : -result;  // the record against the key
     });
-    int candidate = notSmaller;
-    if (notSmaller == count || (notSmaller > 0 && compare(FRecords->KeyAt(count - 1), FRecords->At(count - 1)) == 0))
-        candidate = count - 1;
-    return Matches(*field, slot, key, FRecords->At(candidate), options) ? candidate : -1;
+    auto equal = [&](int row) { return compare(FRecords->KeyAt(row), FRecords->At(row)) == 0; };
+    const bool atLast = notSmaller == count || (notSmaller > 0 && equal(count - 1));
+    const int candidate = atLast ? count - 1 : notSmaller;
+    if (Matches(*field, slot, key, FRecords->At(candidate), options))
+        return candidate;
+    // Case-sensitive, equal values are the same bytes. Caseless, values that
+    // compare equal can differ in size ("ff" and its ligature), so another of
+    // the equal run may match a whole key: after the first, or before the last.
+    if (!caseless || (options & loPartialKey) || !equal(candidate))
+        return -1;
+    const int step = atLast ? -1 : 1;
+    for (int row = candidate + step; row >= 0 && row < count && equal(row); row += step)
+        if (Matches(*field, slot, key, FRecords->At(row), options))
+            return row;
+    return -1;
 }

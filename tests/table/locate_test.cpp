@@ -103,6 +103,27 @@ TEST_F(TableTest, LocateOptionsCaseAndPartialKey)
     EXPECT_FALSE(table->Locate("Title", "apple", 0));
 }
 
+TEST_F(TableTest, CaselessSearchByHalvesFindsTheEqualValueOfTheKeysSize)
+{
+    // "\xEF\xAC\x80" is the ligature ff: equal to "ff" but for case-like
+    // differences, three bytes long against two.
+    table->SetSortOptions(soCaseInsensitive);
+    Sorted();
+    AddTitles({"a", "\xEF\xAC\x80", "ff", "z"});
+    ASSERT_EQ(Titles(), "a \xEF\xAC\x80 ff z");
+    ASSERT_TRUE(table->Locate("Title", "FF", loCaseInsensitive));
+    EXPECT_EQ(table->RecNo(), 3);
+    ASSERT_TRUE(table->Locate("Title", "\xEF\xAC\x80", loCaseInsensitive));
+    EXPECT_EQ(table->RecNo(), 2);
+    // The same pair at the end of the table: searched from the last record back.
+    table->Close();
+    table->Open();
+    AddTitles({"a", "ff", "\xEF\xAC\x80"});
+    ASSERT_TRUE(table->Locate("Title", "fF", loCaseInsensitive));
+    EXPECT_EQ(title->AsString(), "ff");
+    EXPECT_FALSE(table->Locate("Title", "f", loCaseInsensitive));
+}
+
 TEST_F(TableTest, LocatePostsAPendingRecordFirst)
 {
     Sorted();

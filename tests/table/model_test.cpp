@@ -70,14 +70,23 @@ struct OrderModel {
             return -1;
         }
         int candidate = 0;
+        int step = 1;
         if (Compare(key, rows[0].title, ci) <= 0)
             candidate = 0;
         else if (Compare(key, rows[n - 1].title, ci) >= 0)
-            candidate = n - 1;
+            candidate = n - 1, step = -1;
         else
             while (Compare(rows[candidate].title, key, ci) < 0)
                 ++candidate;
-        return Matches(rows[candidate].title, key, options) ? candidate : -1;
+        // Caseless, a whole key may match another value of the candidate's
+        // equal run instead: the nearest one going away from the run's edge.
+        for (int i = candidate; i >= 0 && i < n; i += step) {
+            if (Matches(rows[i].title, key, options))
+                return i;
+            if (!ci || (options & loPartialKey) || Compare(key, rows[i].title, ci) != 0)
+                break;
+        }
+        return -1;
     }
 };
 
