@@ -349,6 +349,9 @@ protected:
 
     void showEvent(QShowEvent* event) override
     {
+        // The column fits its widest name, measured from the first show on:
+        // measuring reads each visible node's icon, and the tree is built hidden.
+        header()->setSectionResizeMode(QHeaderView::ResizeToContents);
         QTreeView::showEvent(event);
         if (!FTree->FRootBuilt && !FTree->FCreatingRoot)
             Application->Dispatch([this] { FTree->CreateRoot(); });
@@ -377,7 +380,6 @@ TShellTreeView::TShellTreeView(TComponent* AOwner) : TControl(AOwner, new TShell
     FView->setContextMenuPolicy(Qt::DefaultContextMenu);
     FView->setAnimated(false);
     FView->header()->setStretchLastSection(false);
-    FView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     SetHideSelection(true);
 
     // A node the user expands is listed then; nodes expanded by our own code

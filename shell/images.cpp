@@ -44,13 +44,23 @@ int TShellImages::IndexOf(const std::string& iconName)
         return -1;
     if (const auto found = FIndexes.find(iconName); found != FIndexes.end())
         return found->second;
-    QIcon icon = QIcon::fromTheme(QString::fromStdString(iconName));
-    if (icon.isNull())
-        icon = Fallback(iconName);
-    const int index = static_cast<int>(FIcons.size());
-    FIcons.push_back(icon);
+    const int index = Count();
+    FNames.push_back(iconName);
+    FIcons.emplace_back();
     FIndexes.emplace(iconName, index);
     return index;
+}
+
+const QIcon& TShellImages::Resolved(int index)
+{
+    std::optional<QIcon>& icon = FIcons[static_cast<std::size_t>(index)];
+    if (!icon) {
+        const std::string& name = FNames[static_cast<std::size_t>(index)];
+        icon = QIcon::fromTheme(QString::fromStdString(name));
+        if (icon->isNull())
+            icon = Fallback(name);
+    }
+    return *icon;
 }
 
 QIcon TShellImages::Icon(int index, int overlay)
@@ -58,18 +68,18 @@ QIcon TShellImages::Icon(int index, int overlay)
     if (index < 0 || index >= Count())
         return {};
     if (overlay < 0 || overlay >= Count())
-        return FIcons[static_cast<std::size_t>(index)];
+        return Resolved(index);
     const auto key = std::make_pair(index, overlay);
     if (const auto found = FOverlaid.find(key); found != FOverlaid.end())
         return found->second;
     QIcon combined;
     for (const int size : {16, 22, 32}) {
-        QPixmap pixmap = FIcons[static_cast<std::size_t>(index)].pixmap(size, size);
+        QPixmap pixmap = Resolved(index).pixmap(size, size);
         if (pixmap.isNull())
             continue;
         QPainter painter(&pixmap);
         const int mark = size / 2;
-        painter.drawPixmap(0, size - mark, FIcons[static_cast<std::size_t>(overlay)].pixmap(mark, mark));
+        painter.drawPixmap(0, size - mark, Resolved(overlay).pixmap(mark, mark));
         painter.end();
         combined.addPixmap(pixmap);
     }
