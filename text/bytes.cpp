@@ -45,8 +45,10 @@ std::size_t LastDelimiter(std::string_view delimiters, std::string_view s, CodeP
     if (page == CodePage::Utf8) {
         // Every byte stands for itself here, so the last one found from the
         // end is the answer.
-        const std::size_t at = s.find_last_of(delimiters);
-        return at == std::string_view::npos ? 0 : at + 1;
+        for (std::size_t i = s.size(); i > 0; --i)
+            if (delimiters.find(s[i - 1]) != std::string_view::npos)
+                return i;
+        return 0;
     }
     std::size_t found = 0;
     std::size_t i = 0;
