@@ -295,7 +295,7 @@ std::string LyricKey(std::string_view line)
     std::string_view rest = line.substr(1);
     while (!rest.empty() && (static_cast<unsigned char>(rest.front()) & 0xC0) == 0x80)
         rest.remove_prefix(1);
-    return text::CutBytes(rest, 5);
+    return std::string(text::CutBytes(rest, 5));
 }
 
 }  // namespace

@@ -26,10 +26,10 @@ std::size_t Utf8Length(std::string_view s, std::size_t i)
 
 }  // namespace
 
-std::string CutBytes(std::string_view s, std::size_t maxBytes)
+std::string_view CutBytes(std::string_view s, std::size_t maxBytes)
 {
     if (s.size() <= maxBytes)
-        return std::string(s);
+        return s;
     std::size_t i = 0;
     while (i < s.size()) {
         const std::size_t length = Utf8Length(s, i);
@@ -37,7 +37,7 @@ std::string CutBytes(std::string_view s, std::size_t maxBytes)
             break;
         i += length;
     }
-    return std::string(s.substr(0, i));
+    return s.substr(0, i);
 }
 
 std::size_t LastDelimiter(std::string_view delimiters, std::string_view s, CodePage page)
@@ -46,8 +46,9 @@ std::size_t LastDelimiter(std::string_view delimiters, std::string_view s, CodeP
         // Every byte stands for itself here, so the last one found from the
         // end is the answer.
         for (std::size_t i = s.size(); i > 0; --i)
-            if (delimiters.find(s[i - 1]) != std::string_view::npos)
-                return i;
+            for (const char delimiter : delimiters)
+                if (s[i - 1] == delimiter)
+                    return i;
         return 0;
     }
     std::size_t found = 0;

@@ -10,7 +10,7 @@ namespace text {
 
 // The longest prefix of s of at most maxBytes bytes that ends on a UTF-8
 // character boundary (an invalid byte counts as a character of its own).
-std::string CutBytes(std::string_view s, std::size_t maxBytes);
+std::string_view CutBytes(std::string_view s, std::size_t maxBytes);
 
 // Code pages whose lead bytes matter when scanning for a delimiter.
 enum class CodePage { Utf8, Big5 };
