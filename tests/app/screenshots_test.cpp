@@ -61,10 +61,12 @@ protected:
         return image.pixelColor(p);
     }
     // True when some pixel of the control's area is aqua (text drawn smooth
-    // has few pixels of the pure colour: near it counts).
-    bool ShowsAqua(const QImage& image, TControl* control)
+    // has few pixels of the pure colour: near it counts). scale: screen
+    // pixels per window pixel.
+    bool ShowsAqua(const QImage& image, TControl* control, double scale = 1.0)
     {
-        const QRect r(control->Widget()->mapTo(frm->Window(), QPoint(0, 0)), control->Widget()->size());
+        const QRect logical(control->Widget()->mapTo(frm->Window(), QPoint(0, 0)), control->Widget()->size());
+        const QRect r(logical.topLeft() * scale, logical.size() * scale);
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x) {
                 const QColor c = image.valid(x, y) ? image.pixelColor(x, y) : QColor();
@@ -102,6 +104,26 @@ TEST_F(Screenshots, StartAndTheExplorerSlidOut)
     EXPECT_TRUE(tree.intersects(list));
     EXPECT_GE(tree.width(), 150);
     EXPECT_NE(out, start);
+}
+
+// Run with QT_FONT_DPI set (another text resolution than the design's 96):
+// the window and every control are scaled by the ratio.
+TEST_F(Screenshots, ScaledByTheTextResolution)
+{
+    const char* dpi = std::getenv("QT_FONT_DPI");
+    if (!dpi)
+        GTEST_SKIP() << "QT_FONT_DPI is not set";
+    const double ratio = std::atof(dpi) / 96.0;
+    Start(gst);
+    ShowWindow();
+    EXPECT_DOUBLE_EQ(frm->Window()->devicePixelRatio(), ratio);
+    const QImage shot = Shoot("scaled.png");
+    // The design's sizes, in pixels of the screen times the ratio.
+    EXPECT_NEAR(shot.width(), 795 * ratio, 1);
+    EXPECT_NEAR(shot.height(), 509 * ratio, 1);
+    const QRect strip(frm->pnlTime->Widget()->mapTo(frm->Window(), QPoint(0, 0)), frm->pnlTime->Widget()->size());
+    EXPECT_EQ(shot.pixelColor((strip.center() * ratio)), QColor(Qt::black));
+    EXPECT_TRUE(ShowsAqua(shot, frm->pnlTime, ratio));
 }
 
 TEST_F(Screenshots, ADemoSongPlayingWithItsLyrics)
