@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/Unit1.h"
+#include "common/qt_app.h"
 #include "common/ratio.h"
 #include "forms/application.h"
 #include "media/FakeMediaService.h"
@@ -99,11 +100,7 @@ BENCHMARK(BaselineWithSizes)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication qtApp(argc, argv);
-    TApplication app;
-    app.Initialize();
+    bench::QtApplication qt(argc, argv);
     MakeFolder();
     TPlayerServices services;
     services.Media = std::make_shared<media::FakeMediaService>();

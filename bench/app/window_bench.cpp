@@ -19,6 +19,7 @@
 #include "app/Unit1.h"
 #include "app/qivTrackBar.h"
 #include "app/routines.h"
+#include "common/qt_app.h"
 #include "common/ratio.h"
 #include "forms/application.h"
 #include "forms/stdctrls.h"
@@ -118,11 +119,7 @@ BENCHMARK(LoadLyrics)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication qtApp(argc, argv);
-    TApplication app;
-    app.Initialize();
+    bench::QtApplication qt(argc, argv);
     MakeSong();
 
     TPlayerServices services;

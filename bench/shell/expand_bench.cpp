@@ -19,6 +19,7 @@
 #include <unicode/ucol.h>
 #include <vector>
 
+#include "common/qt_app.h"
 #include "common/ratio.h"
 #include "forms/application.h"
 #include "shell/ShellCtrls.h"
@@ -111,11 +112,7 @@ BENCHMARK(ExpandInTree)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication qtApp(argc, argv);
-    TApplication app;
-    app.Initialize();
+    bench::QtApplication qt(argc, argv);
     InitializeShell();
     MakeFolders();
 

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "common/qt_app.h"
 #include "common/ratio.h"
 #include "forms/application.h"
 #include "table/datasource.h"
@@ -116,11 +117,7 @@ void BM_MovesWithRepaint(benchmark::State& state)
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication qtApp(argc, argv);
-    TApplication app;
-    app.Initialize();
+    bench::QtApplication qt(argc, argv);
 
     benchmark::RegisterBenchmark("MovesWithRepaint", BM_MovesWithRepaint)
         ->Arg(1000)
