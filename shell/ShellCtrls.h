@@ -166,7 +166,8 @@ public:
     void Expand(TTreeNode* node);
     void Collapse(TTreeNode* node);
     // Rebuilds one node from the file system, keeping expansion, selection and
-    // scrolling.
+    // scrolling. The node and the nodes below it are replaced by new objects:
+    // pointers to them are no longer valid; find the new ones by their id lists.
     void Refresh(TTreeNode* node);
     // The node with this absolute id list, searched from start (nullptr: the
     // whole tree) among start and the nodes below it.
