@@ -327,6 +327,7 @@ void TfrmMain::LoadDesign()
     // -- Tool bar 1: playback --
     ToolBar1 = Make<TToolBar>(self, "ToolBar1");
     ToolBar1->SetBounds(0, 0, 752, 22);
+    ToolBar1->SetBorderWidth(1);  // no edge lines
     ToolBar1->SetFlat(true);
     ToolBar1->SetShowHint(true);
     CoolBar2->AddBand(ToolBar1, 26, 763);
@@ -367,6 +368,7 @@ void TfrmMain::LoadDesign()
     // -- Tool bar 2: volume and the song strip --
     tbMedia = Make<TToolBar>(self, "tbMedia");
     tbMedia->SetBounds(0, 0, 752, 22);
+    tbMedia->SetBorderWidth(1);  // no edge lines
     tbMedia->SetFlat(true);
     tbMedia->SetShowHint(true);
     CoolBar2->AddBand(tbMedia, 26, 763);

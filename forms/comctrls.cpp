@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QSlider>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "forms/application.h"
@@ -229,4 +230,16 @@ void TToolButton::Click()
 
 // ---- TToolBar ----
 
-TToolBar::TToolBar(TComponent* AOwner) : TControl(AOwner, new QWidget) {}
+TToolBar::TToolBar(TComponent* AOwner) : TControl(AOwner, new QWidget), FClient(new QWidget(Widget()))
+{
+    auto* layout = new QVBoxLayout(Widget());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(FClient);
+}
+
+void TToolBar::SetBorderWidth(int value)
+{
+    FBorderWidth = std::max(0, value);
+    Widget()->layout()->setContentsMargins(FBorderWidth, FBorderWidth, FBorderWidth, FBorderWidth);
+}

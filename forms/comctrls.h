@@ -100,18 +100,24 @@ private:
     int FImageIndex = -1;
 };
 
-// A tool bar: holds controls at their own places, left to right, and may
-// give its buttons an image list.
+// A tool bar: holds controls at their own places, left to right, inside a
+// border of BorderWidth pixels, and may give its buttons an image list. It
+// draws no edge lines.
 class TToolBar : public TControl {
 public:
     explicit TToolBar(TComponent* AOwner);
 
+    QWidget* ClientWidget() const override { return FClient; }
+    int BorderWidth() const { return FBorderWidth; }
+    void SetBorderWidth(int value);
     TImageList* Images() const { return FImages; }
     void SetImages(TImageList* value) { FImages = value; }
     bool Flat() const { return FFlat; }
     void SetFlat(bool value) { FFlat = value; }
 
 private:
+    QWidget* FClient;
+    int FBorderWidth = 0;
     TImageList* FImages = nullptr;
     bool FFlat = false;
 };

@@ -11,7 +11,7 @@ TControl::~TControl()
 void TControl::SetParent(TControl* value)
 {
     FParent = value;
-    SetParentWidget(value ? value->Widget() : nullptr);
+    SetParentWidget(value ? value->ClientWidget() : nullptr);
 }
 
 void TControl::SetParentWidget(QWidget* value)

@@ -18,9 +18,12 @@ public:
     ~TControl() override;
 
     QWidget* Widget() const { return FWidget; }
+    // The widget that the control's children are placed in: its own, unless
+    // the control keeps a border of its own around them.
+    virtual QWidget* ClientWidget() const { return Widget(); }
 
     TControl* Parent() const { return FParent; }
-    // Places the widget inside another control's widget (or a plain widget).
+    // Places the widget inside another control's client widget (or a plain widget).
     void SetParent(TControl* value);
     void SetParentWidget(QWidget* value);
 

@@ -136,6 +136,12 @@ TEST_F(DesignTest, CoolBarHoldsThePlaybackAndVolumeBarsWithTheirControlsInOrder)
         EXPECT_EQ(e.control->Left(), e.left);
         EXPECT_EQ(e.control->Width(), e.width);
     }
+    // Both bars keep a border of one pixel around their controls.
+    for (TToolBar* bar : {frm->ToolBar1, frm->tbMedia}) {
+        EXPECT_EQ(bar->BorderWidth(), 1);
+        TControl* first = bar == frm->ToolBar1 ? static_cast<TControl*>(frm->btnPlay) : frm->tbtnMute;
+        EXPECT_EQ(first->Widget()->mapTo(bar->Widget(), QPoint(0, 0)), QPoint(1, 1));
+    }
     EXPECT_EQ(frm->cbxPlay->Caption(), "撥放全部");
     EXPECT_TRUE(frm->cbxPlay->Checked());
     EXPECT_EQ(frm->tbtnMute->ImageIndex(), 41);
