@@ -51,13 +51,14 @@ std::size_t LastDelimiter(std::string_view delimiters, std::string_view s, CodeP
                     return i;
         return 0;
     }
+    // Big5: from the start, so that a trail byte is never taken for a delimiter.
     std::size_t found = 0;
     std::size_t i = 0;
     while (i < s.size()) {
         const auto c = static_cast<unsigned char>(s[i]);
         if (delimiters.find(static_cast<char>(c)) != std::string_view::npos)
             found = i + 1;
-        if (page == CodePage::Big5 && IsBig5LeadByte(c) && i + 1 < s.size())
+        if (IsBig5LeadByte(c) && i + 1 < s.size())
             i += 2;  // the trail byte is part of this character
         else
             ++i;
