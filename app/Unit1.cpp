@@ -1,6 +1,5 @@
 #include "app/Unit1.h"
 
-#include <cctype>
 #include <cerrno>
 #include <filesystem>
 #include <cstring>
@@ -450,10 +449,8 @@ void TfrmMain::OpenArgument(const std::string& argument)
     const bool song = !folder && std::filesystem::is_regular_file(path, error);
     if (!folder && !song)
         throw Exception(Format("%s: no such folder or MP3 file", argument.c_str()));
-    std::string ext = std::filesystem::path(path).extension().string();
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (song && ext != ".mp3")
+    // The song list's own rule, so that any song it lists can be given.
+    if (song && !EndsWithNoCase(path, ".mp3"))
         throw Exception(Format("%s: not an MP3 file", argument.c_str()));
 
     const std::string folderPath = folder ? path : std::filesystem::path(path).parent_path().string();

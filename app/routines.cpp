@@ -118,8 +118,6 @@ int NextTickDelay(int32_t positionMs)
     return 1000 - into + kMargin;
 }
 
-namespace {
-
 bool EndsWithNoCase(std::string_view name, std::string_view suffix)
 {
     if (name.size() < suffix.size())
@@ -137,6 +135,8 @@ bool EndsWithNoCase(std::string_view name, std::string_view suffix)
     }
     return true;
 }
+
+namespace {
 
 // Reads entries up to the next matching one and fills rec. Sizes and kinds
 // are looked up relative to the open folder, not by the whole path.

@@ -64,6 +64,10 @@ struct TSearchRec {
     std::string Suffix;  // the names looked for end with this, in any case
 };
 
+// True when name ends in suffix, ASCII letters in any case: how the search
+// below matches names.
+bool EndsWithNoCase(std::string_view name, std::string_view suffix);
+
 // Starts a search of folder (an absolute path) for entries whose names end in
 // suffix (ASCII letters in any case), hidden ones included; fills rec with the
 // first one.

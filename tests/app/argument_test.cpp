@@ -65,6 +65,17 @@ TEST_F(ArgumentTest, ASongLoadsItsFolderAndPlaysAsADoubleClickDoes)
     EXPECT_TRUE(frm->Timer1->Enabled());
 }
 
+TEST_F(ArgumentTest, ASongNamedAsTheListNamesSongsIsPlayed)
+{
+    // ".MP3" alone is a hidden file to the file system, and a song to the list.
+    Start();
+    const std::string song = Song("music", ".MP3");
+    Open(song);
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    EXPECT_EQ(frm->CurrentPath(), song);
+    EXPECT_TRUE(frm->Playing());
+}
+
 TEST_F(ArgumentTest, AHiddenFolderTheTreeDoesNotShowIsLoadedAllTheSame)
 {
     Start();
