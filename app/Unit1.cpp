@@ -411,9 +411,7 @@ TTreeNode* TfrmMain::SelectFolder(const std::string& path)
                 TTreeNode* parent = node->Parent();
                 if (!parent)
                     break;
-                int index = 0;
-                while (index < parent->Count() && parent->Item(index) != node)
-                    ++index;
+                const int index = node->Index();
                 ShellTreeView1->Refresh(node);
                 if (index >= parent->Count())
                     break;
