@@ -9,6 +9,10 @@
 # go to build-fuzz/corpus/<target>/, so the seeds in fuzz/corpus/ stay as
 # they are; an input that breaks a target is saved in build-fuzz/findings/
 # and the script fails.
+#
+# PLAYER_FUZZ_SEED fixes libFuzzer's seed, so that a bounded run takes the
+# same path through the inputs each time (the test command uses it); without
+# it every run explores anew.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -47,6 +51,7 @@ for target in "${targets[@]}"; do
         # once, when the run ends.
         lyrics | names) options+=(-detect_leaks=0) ;;
     esac
+    [ -n "${PLAYER_FUZZ_SEED:-}" ] && options+=(-seed="$PLAYER_FUZZ_SEED")
     mkdir -p "$tree/corpus/$target"
     echo "== fuzz $target for $seconds s"
     if ! "$tree/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=25 -print_final_stats=1 \
