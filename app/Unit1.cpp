@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +25,23 @@
 #include "text/decode.h"
 
 TfrmMain* frmMain = nullptr;
+
+namespace {
+
+// Keeps a table's controls from redrawing while records are added, for as
+// long as it lives.
+class ControlsDisabled {
+public:
+    explicit ControlsDisabled(TdxMemData* table) : FTable(table) { FTable->DisableControls(); }
+    ~ControlsDisabled() { FTable->EnableControls(); }
+    ControlsDisabled(const ControlsDisabled&) = delete;
+    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
+private:
+    TdxMemData* FTable;
+};
+
+}  // namespace
 
 TfrmMain::TfrmMain(TComponent* AOwner, TPlayerServices services) : TForm(AOwner), FServices(std::move(services))
 {
@@ -79,11 +97,7 @@ void TfrmMain::LoadFolder(const std::string& path)
     FTotalSize = 0;
     {
         // The grid shows the list once it is complete, not after each record.
-        dxMemData->DisableControls();
-        struct Enable {
-            TdxMemData* table;
-            ~Enable() { table->EnableControls(); }
-        } enable{dxMemData};
+        const ControlsDisabled disabled(dxMemData);
         for (int found = FindFirst(path, ".mp3", FSearchRec); found == 0; found = FindNext(FSearchRec)) {
             if (FSearchRec.Name == "." || FSearchRec.Name == ".." || (FSearchRec.Attr & faDirectory))
                 continue;
@@ -313,29 +327,22 @@ void TfrmMain::LoadLyrics()
     memLyric->SetText(text);
 
     const std::vector<std::string> lines = SplitLines(text);
-    dxMemData2->DisableControls();
-    struct Enable {
-        TdxMemData* table;
-        ~Enable() { table->EnableControls(); }
-    } enable{dxMemData2};
+    const ControlsDisabled disabled(dxMemData2);
     for (const std::string& line : lines) {
         // The rest of the line is walked by a view, and the text under a run of
         // leading tags is the same for each of them: found once, so a line of
         // many tags costs one pass, not one pass per tag.
         std::string_view rest = line;
-        std::string tagText;
-        bool tagTextKnown = false;
+        std::optional<std::string> tagText;
         while (rest.find('[') != std::string_view::npos) {
             dxMemData2->Append();
             dxMemData2ID->SetAsString(LyricKey(rest));
             if (rest.front() != '[') {
                 dxMemData2Desc->SetAsString(std::string(rest));  // no leading tag: the line as it is
             } else {
-                if (!tagTextKnown) {
+                if (!tagText)
                     tagText = ::StripTimeTags(rest);
-                    tagTextKnown = true;
-                }
-                dxMemData2Desc->SetAsString(tagText);
+                dxMemData2Desc->SetAsString(*tagText);
             }
             dxMemData2->Post();
             const std::size_t close = rest.find(']');
