@@ -101,7 +101,7 @@ void TRecordList::Insert(int index, std::unique_ptr<TMemRecord> record, sortkey:
         const auto after = static_cast<std::ptrdiff_t>(block) + 1;
         FSizes[block] = static_cast<int>(target.size());
         FSizes.insert(FSizes.begin() + after, static_cast<int>(upper.size()));
-        FLastKeys[block] = target.back().Key;
+        UpdateLast(block);
         FLastKeys.insert(FLastKeys.begin() + after, upper.back().Key);
         FBlocks.insert(FBlocks.begin() + after, std::move(upper));
         RebuildTree();
