@@ -1,13 +1,7 @@
 #include "app/Unit1.h"
 
-#include <cerrno>
 #include <filesystem>
-#include <cstring>
 #include <optional>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 #include "dock/dock.h"
 #include "app/qivTrackBar.h"
@@ -17,12 +11,13 @@
 #include "forms/exception.h"
 #include "forms/stdctrls.h"
 #include "forms/timer.h"
+#include "lyrics/log.h"
+#include "lyrics/lrc.h"
+#include "lyrics/source.h"
 #include "media/MPlayer.h"
 #include "mixer/SSVolumeController.h"
 #include "table/dxDBGrid.h"
 #include "table/dxmdaset.h"
-#include "text/bytes.h"
-#include "text/decode.h"
 
 TfrmMain* frmMain = nullptr;
 
@@ -240,120 +235,29 @@ void TfrmMain::qivTrackBar1MouseUp(TObject*, TMouseButton, TShiftState, int, int
 
 // ---- Lyrics ----
 
-namespace {
-
-[[noreturn]] void CannotOpen(const std::string& path, const char* reason)
-{
-    throw Exception(Format("Cannot open file \"%s\". %s", path.c_str(), reason));
-}
-
-// The whole file, or the error of a file that cannot be read. A file larger
-// than maxBytes is not read at all; only regular files are read, so that a
-// pipe or a device under the lyric file's name cannot stall the window.
-std::string ReadLyricFile(const std::string& path, std::size_t maxBytes)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        CannotOpen(path, std::strerror(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        CannotOpen(path, std::strerror(errno));
-    if (!S_ISREG(st.st_mode))
-        CannotOpen(path, "Not a regular file");
-    if (static_cast<std::uintmax_t>(st.st_size) > maxBytes)
-        throw Exception("Text exceeds memo capacity");
-    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            CannotOpen(path, std::strerror(errno));
-        if (got == 0)
-            break;  // the file got shorter while it was read
-        done += static_cast<std::size_t>(got);
-    }
-    bytes.resize(done);
-    return bytes;
-}
-
-// Lines end at CR, LF or CR LF.
-std::vector<std::string> SplitLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.push_back(text.substr(start));
-    return lines;
-}
-
-// The key of a tag: five bytes from the line's second byte. When the line
-// begins with a character of several bytes, the key starts after it, so it
-// never holds part of a character.
-std::string LyricKey(std::string_view line)
-{
-    std::string_view rest = line.substr(1);
-    while (!rest.empty() && (static_cast<unsigned char>(rest.front()) & 0xC0) == 0x80)
-        rest.remove_prefix(1);
-    return std::string(text::CutBytes(rest, 5));
-}
-
-}  // namespace
-
 void TfrmMain::LoadLyrics()
 {
-    const std::string path = StripFileExt(dxMemDataFileName2->AsString()) + ".txt";
-    if (!FileExists(path))
+    // No current song: nothing to read lyrics for.
+    if (!dxMemData->Active() || dxMemData->IsEmpty())
         return;
-    // Any encoding takes at most four bytes a character, so a file four times
-    // the memo's capacity cannot fit once decoded.
-    std::string text = text::DecodeLyricText(ReadLyricFile(path, 4 * memLyric->Capacity())).text;
-    const std::size_t zero = text.find('\0');
-    if (zero != std::string::npos)
-        text.resize(zero);
-    memLyric->SetText(text);
+    const std::optional<lyrics::LyricText> found =
+        lyrics::FindLyrics(dxMemDataFileName2->AsString(), memLyric->Capacity());
+    if (!found)
+        return;
+    memLyric->SetText(found->text);
 
-    const std::vector<std::string> lines = SplitLines(text);
-    const ControlsDisabled disabled(dxMemData2);
-    for (const std::string& line : lines) {
-        // The rest of the line is walked by a view, and the text under a run of
-        // leading tags is the same for each of them: found once, so a line of
-        // many tags costs one pass, not one pass per tag.
-        std::string_view rest = line;
-        std::optional<std::string> tagText;
-        while (rest.find('[') != std::string_view::npos) {
+    const int timed = 0;  // no line carries a time yet
+    {
+        const ControlsDisabled disabled(dxMemData2);
+        for (const lyrics::LyricLine& line : lyrics::ParseLyrics(found->text)) {
             dxMemData2->Append();
-            dxMemData2ID->SetAsString(LyricKey(rest));
-            if (rest.front() != '[') {
-                dxMemData2Desc->SetAsString(std::string(rest));  // no leading tag: the line as it is
-            } else {
-                if (!tagText)
-                    tagText = ::StripTimeTags(rest);
-                dxMemData2Desc->SetAsString(*tagText);
-            }
+            dxMemData2ID->SetAsString(line.ID);
+            dxMemData2Desc->SetAsString(std::string(line.Desc));
             dxMemData2->Post();
-            const std::size_t close = rest.find(']');
-            if (close == std::string_view::npos)
-                break;  // an unclosed tag: nothing more to take from this line
-            rest.remove_prefix(close + 1);
-            if (rest.empty() || rest.front() != '[')
-                break;
         }
+        dxMemData2->First();
     }
-    dxMemData2->First();
+    qCDebug(lcLyrics, "loaded %d timed lines from %s", timed, found->source.c_str());
 }
 
 void TfrmMain::qivTrackBar1Change(TObject*)

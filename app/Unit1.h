@@ -11,6 +11,7 @@
 
 #include "app/routines.h"
 #include "forms/controls.h"
+#include "lyrics/lrc.h"
 #include "forms/forms.h"
 #include "shell/ShellCtrls.h"
 

@@ -39,17 +39,6 @@ std::string StripFileExt(std::string_view s)
     return std::string(s);
 }
 
-std::string StripTimeTags(std::string_view line)
-{
-    while (!line.empty() && line.front() == '[') {
-        const std::size_t close = line.find(']');
-        if (close == std::string_view::npos)
-            break;
-        line.remove_prefix(close + 1);
-    }
-    return std::string(line);
-}
-
 NumberStyle NumberStyle::User()
 {
     NumberStyle style;

@@ -1,6 +1,6 @@
 #pragma once
 // The window's text and file routines that need no window: time display,
-// names of song and lyric files, lyric line tags, the song-list size number,
+// names of song and lyric files, the song-list size number,
 // and the search of a folder for songs.
 
 #include <cstdint>
@@ -19,10 +19,6 @@ std::string ExtractFileName(std::string_view path);
 // s less its extension: the text from the last "." on, when no "/" follows
 // that "."; s unchanged when it has no such ".".
 std::string StripFileExt(std::string_view s);
-
-// While the line begins with "[" and holds a "]", removes everything through
-// the first "]". Leading spaces of the rest stay.
-std::string StripTimeTags(std::string_view line);
 
 // How the user's locale writes numbers.
 struct NumberStyle {

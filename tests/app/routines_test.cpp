@@ -37,17 +37,6 @@ TEST(Routines, FileNameAndExtensionFollowTheLastSlashAndDot)
     EXPECT_EQ(StripFileExt(ExtractFileName("/a.b/許功蓋.MP3")), "許功蓋");
 }
 
-TEST(Routines, StripTimeTagsRemovesOnlyLeadingTags)
-{
-    EXPECT_EQ(StripTimeTags("[00:12.34]Hello"), "Hello");
-    EXPECT_EQ(StripTimeTags("[00:12.34][01:05.00]Hello"), "Hello");
-    EXPECT_EQ(StripTimeTags("[00:12]"), "");
-    EXPECT_EQ(StripTimeTags("[00:12] spaced"), " spaced");
-    EXPECT_EQ(StripTimeTags("abc[00:12]def"), "abc[00:12]def");
-    EXPECT_EQ(StripTimeTags("[00:12"), "[00:12");
-    EXPECT_EQ(StripTimeTags("[a]x[b]"), "x[b]");
-}
-
 TEST(Routines, CaptionNumberGroupsThousandsWithOneDecimal)
 {
     const NumberStyle point{".", ","};

@@ -1,0 +1,24 @@
+#pragma once
+// Where a song's lyrics come from: the first source that has them wins.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace lyrics {
+
+// A song's lyric text, decoded to UTF-8 and cut at a NUL byte, and where it
+// was found.
+struct LyricText {
+    std::string text;
+    std::string source;  // the lyric file's full path
+};
+
+// The lyrics of the song at songPath: the file beside it named as the song
+// with ".txt", or nullopt when there is none.
+// A lyric file that exists but cannot be read raises "Cannot open file ...";
+// a text that cannot fit in maxBytes once decoded raises "Text exceeds memo
+// capacity".
+std::optional<LyricText> FindLyrics(const std::string& songPath, std::size_t maxBytes);
+
+}  // namespace lyrics
