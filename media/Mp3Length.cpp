@@ -8,21 +8,74 @@ namespace media {
 
 namespace {
 
+// The file as libmpg123 reads it: from `base` on, so that each part of a
+// stream joined from several encodings is opened as a stream of its own.
 // libmpg123 reads a few bytes at a time; through a large stdio buffer a scan
 // of a long file takes a few hundred reads instead of tens of thousands.
+struct Source {
+    std::FILE* file = nullptr;
+    off_t base = 0;
+};
+
 ssize_t ReadFile(void* handle, void* buffer, size_t size)
 {
-    auto* file = static_cast<std::FILE*>(handle);
-    const size_t got = std::fread(buffer, 1, size, file);
-    return got == 0 && std::ferror(file) ? -1 : static_cast<ssize_t>(got);
+    auto* source = static_cast<Source*>(handle);
+    const size_t got = std::fread(buffer, 1, size, source->file);
+    return got == 0 && std::ferror(source->file) ? -1 : static_cast<ssize_t>(got);
 }
 
 off_t SeekFile(void* handle, off_t offset, int whence)
 {
-    auto* file = static_cast<std::FILE*>(handle);
-    if (fseeko(file, offset, whence) != 0)
+    auto* source = static_cast<Source*>(handle);
+    if (whence == SEEK_SET)
+        offset += source->base;
+    if (fseeko(source->file, offset, whence) != 0)
         return -1;
-    return ftello(file);
+    return ftello(source->file) - source->base;
+}
+
+struct Part {
+    double ms = 0;
+    off_t bytes = 0; // where the part ends, from its start
+    long frames = 0;
+};
+
+// Reads the frames of one part, without decoding them. A part ends where its
+// Info header's frame count says (MPG123_NO_FRANKENSTEIN) or at the end of the
+// file. A part of one sample rate (every encoded file) gets the gapless length
+// libmpg123 gives; a part without a header whose rate changes counts each
+// frame at its own rate.
+Part ScanPart(mpg123_handle* handle)
+{
+    Part part;
+    long firstRate = 0;
+    long rate = 0;
+    bool oneRate = true;
+    double frameMs = 0;
+    for (;;) {
+        const int got = mpg123_framebyframe_next(handle);
+        if (got != MPG123_OK && got != MPG123_NEW_FORMAT)
+            break;
+        // The rate can only change where libmpg123 reports a new format.
+        if (got == MPG123_NEW_FORMAT || part.frames == 0) {
+            mpg123_frameinfo2 info{};
+            if (mpg123_info(handle, &info) != MPG123_OK || info.rate <= 0)
+                break;
+            rate = info.rate;
+            if (part.frames == 0)
+                firstRate = rate;
+            else if (rate != firstRate)
+                oneRate = false;
+        }
+        frameMs += mpg123_spf(handle) * 1000.0 / rate;
+        ++part.frames;
+    }
+    if (part.frames == 0)
+        return part;
+    const off_t samples = mpg123_length(handle);
+    part.ms = oneRate && samples > 0 ? samples * 1000.0 / firstRate : frameMs;
+    part.bytes = mpg123_tell_stream(handle);
+    return part;
 }
 
 } // namespace
@@ -45,30 +98,38 @@ std::optional<std::int64_t> ScanMp3LengthMs(const std::string& path)
         }
     } free{handle};
 
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
+    Source source{std::fopen(path.c_str(), "rb"), 0};
+    if (!source.file)
         return std::nullopt;
     struct Close {
         std::FILE* f;
         ~Close() { std::fclose(f); }
-    } close{file};
-    std::setvbuf(file, nullptr, _IOFBF, 1 << 20);
+    } close{source.file};
+    std::setvbuf(source.file, nullptr, _IOFBF, 1 << 20);
 
-    mpg123_param(handle, MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
-    if (mpg123_replace_reader_handle(handle, ReadFile, SeekFile, nullptr) != MPG123_OK ||
-        mpg123_open_handle(handle, file) != MPG123_OK)
+    // Two files joined with `cat` are two parts, each with its own header,
+    // encoder delay and padding, often at different sample rates: each part
+    // is measured as the file it was.
+    mpg123_param(handle, MPG123_FLAGS, MPG123_GAPLESS | MPG123_NO_FRANKENSTEIN | MPG123_QUIET, 0);
+    if (mpg123_replace_reader_handle(handle, ReadFile, SeekFile, nullptr) != MPG123_OK)
         return std::nullopt;
-    if (mpg123_scan(handle) != MPG123_OK)
+    double totalMs = 0;
+    long frames = 0;
+    for (;;) {
+        if (fseeko(source.file, source.base, SEEK_SET) != 0 || mpg123_open_handle(handle, &source) != MPG123_OK)
+            break;
+        const Part part = ScanPart(handle);
+        mpg123_close(handle);
+        totalMs += part.ms;
+        frames += part.frames;
+        // Each part holds at least one frame, so the loop ends.
+        if (part.frames == 0 || part.bytes <= 0)
+            break;
+        source.base += part.bytes;
+    }
+    if (frames == 0 || totalMs <= 0)
         return std::nullopt;
-    long rate = 0;
-    int channels = 0;
-    int encoding = 0;
-    if (mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0)
-        return std::nullopt;
-    const off_t samples = mpg123_length(handle);
-    if (samples <= 0)
-        return std::nullopt;
-    return static_cast<std::int64_t>(samples) * 1000 / rate;
+    return static_cast<std::int64_t>(totalMs + 1e-6);
 }
 
 } // namespace media

@@ -1,7 +1,9 @@
 #pragma once
 // The exact playing length of an MP3 file, from a scan of all its frames
 // (libmpg123). Encoder delay and padding recorded by the encoder are left out,
-// as the decoder leaves them out when it plays the file.
+// as the decoder leaves them out when it plays the file. Files joined with
+// `cat` (each part with its own header, often at its own sample rate) measure
+// as long as their parts.
 
 #include <cstdint>
 #include <optional>

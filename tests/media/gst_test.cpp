@@ -15,6 +15,8 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "forms/application.h"
 #include "media/GstMediaService.h"
@@ -157,6 +159,22 @@ TEST_F(GstMediaTest, LengthIsExactRightAfterOpenForEveryKindOfMp3)
         EXPECT_NEAR(player->Length(), decoded, 30);
         EXPECT_EQ(player->Mode(), mdStopped);
         EXPECT_EQ(player->Position(), 0);
+    }
+}
+
+TEST_F(GstMediaTest, FilesJoinedAtDifferentSampleRatesAreAsLongAsTheirParts)
+{
+    const std::vector<std::pair<const char*, std::vector<const char*>>> joins = {
+        {"joined.mp3", {"cbr128.mp3", "mpeg2_16k.mp3"}},
+        {"joined3.mp3", {"mono22.mp3", "id3.mp3", "mpeg25_8k.mp3"}},
+    };
+    for (const auto& [joined, parts] : joins) {
+        SCOPED_TRACE(joined);
+        double decoded = 0;
+        for (const char* part : parts)
+            decoded += DecodedDurationMs(Data(part));
+        OpenFile(Data(joined));
+        EXPECT_NEAR(player->Length(), decoded, 30);
     }
 }
 

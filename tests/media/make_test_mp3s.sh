@@ -27,6 +27,10 @@ lame_q -m m -b 64 speech.wav mono22.mp3          # MPEG-2, 22.05 kHz mono
 lame_q -b 48 speech16.wav mpeg2_16k.mp3          # MPEG-2, 16 kHz
 lame_q -b 24 speech8.wav mpeg25_8k.mp3           # MPEG-2.5, 8 kHz
 lame_q -b 128 --add-id3v2 --tt "Tagged song" --ta "Some singer" --tl "An album" mix44.wav id3.mp3
+# Encodings joined, each part with its header: 44.1 kHz MPEG-1, then 16 kHz
+# MPEG-2; and three rates with an ID3v2 tag in the middle.
+cat cbr128.mp3 mpeg2_16k.mp3 > joined.mp3
+cat mono22.mp3 id3.mp3 mpeg25_8k.mp3 > joined3.mp3
 
 # An ID3v2.3 tag with a 3 MB embedded picture in front of the CBR file.
 syncsafe() { # 4 bytes, 7 bits each
