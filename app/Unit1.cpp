@@ -237,6 +237,8 @@ void TfrmMain::qivTrackBar1MouseUp(TObject*, TMouseButton, TShiftState, int, int
 
 void TfrmMain::LoadLyrics()
 {
+    // The raw panel's tab tells where the text it shows came from.
+    dpnlLyric->SetHint("");
     // No current song: nothing to read lyrics for.
     if (!dxMemData->Active() || dxMemData->IsEmpty())
         return;
@@ -245,6 +247,7 @@ void TfrmMain::LoadLyrics()
     if (!found)
         return;
     memLyric->SetText(found->text);
+    dpnlLyric->SetHint(found->source);
 
     const int timed = 0;  // no line carries a time yet
     {

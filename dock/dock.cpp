@@ -698,6 +698,12 @@ void TdxDockPanel::SetCaption(const std::string& value)
     UpdateCaption();
 }
 
+void TdxDockPanel::SetHint(const std::string& value)
+{
+    FHint = value;
+    UpdateCaption();
+}
+
 void TdxDockPanel::SetImageIndex(int value)
 {
     TdxDockControl::SetImageIndex(value);
@@ -727,7 +733,7 @@ void TdxDockPanel::UpdateCaption()
             if (auto* bar = frame->findChild<TdxCaptionBar*>())
                 bar->Update();
         if (QWidget* tab = FHost->Tab(this)) {
-            tab->setToolTip(Q(Caption()));
+            tab->setToolTip(Q(FHint.empty() ? Caption() : FHint));
             tab->updateGeometry();
             tab->update();
         }

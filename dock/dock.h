@@ -265,6 +265,11 @@ public:
     void SetImageIndex(int value) override;
     void SetAllowFloating(bool value) override;
 
+    // The hint of the panel's tab, in a tab group and on a side bar; while it
+    // is empty the tab's hint is the caption.
+    const std::string& Hint() const { return FHint; }
+    void SetHint(const std::string& value);
+
     bool AutoHide() const { return FAutoHide; }
     // Before arranging this only marks the panel; afterwards it collapses the
     // panel to a tab on the side bar nearest to it, or docks it back.
@@ -313,6 +318,7 @@ private:
 
     QPointer<QDockWidget> FDockWidget;
     QPointer<TdxCaptionBar> FCaptionBar;
+    std::string FHint;
     TdxDockHost* FHost = nullptr;
     bool FAutoHide = false;
     TdxAutoHidePosition FAutoHidePosition = TdxAutoHidePosition::ahpUndefined;

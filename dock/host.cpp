@@ -89,7 +89,7 @@ TdxAutoHideTab::TdxAutoHideTab(TdxDockPanel* panel, bool vertical, QWidget* pare
     : QAbstractButton(parent), FPanel(panel), FVertical(vertical)
 {
     setFocusPolicy(Qt::NoFocus);
-    setToolTip(Q(panel->Caption()));
+    setToolTip(Q(panel->Hint().empty() ? panel->Caption() : panel->Hint()));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -392,6 +392,9 @@ void TdxDockHost::RefreshTabs()
                 const QIcon icon = DockImage(manager, panel->ImageIndex());
                 if (bar->tabIcon(i).cacheKey() != icon.cacheKey())
                     bar->setTabIcon(i, icon);
+                const QString hint = Q(panel->Hint().empty() ? panel->Caption() : panel->Hint());
+                if (bar->tabToolTip(i) != hint)
+                    bar->setTabToolTip(i, hint);
             }
         }
     }

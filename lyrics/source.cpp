@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include "forms/exception.h"
 #include "text/bytes.h"
 #include "text/decode.h"
+#include "lyrics/tag.h"
 
 namespace lyrics {
 
@@ -80,13 +82,47 @@ std::string StripExtension(const std::string& path)
     return path;
 }
 
+// The song's ".lrc" file: stem + ".lrc", or when there is none, a file of
+// the same folder named the same but for the case of its extension (the
+// first by byte order when there are several); "" when there is none.
+std::string LrcFile(const std::string& stem)
+{
+    const std::string exact = stem + ".lrc";
+    if (FileExists(exact))
+        return exact;
+    const std::size_t slash = stem.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : stem.substr(0, slash + 1);
+    const std::string base = stem.substr(slash == std::string::npos ? 0 : slash + 1) + ".";
+    DIR* folder = ::opendir(dir.c_str());
+    if (!folder)
+        return {};
+    std::string best;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != base.size() + 3 || !name.starts_with(base))
+            continue;
+        const std::string_view ext = name.substr(base.size());
+        const auto is = [&](std::size_t i, char lower) { return (ext[i] | 0x20) == lower; };
+        if (!is(0, 'l') || !is(1, 'r') || !is(2, 'c'))
+            continue;
+        const std::string path = (slash == std::string::npos ? "" : dir) + std::string(name);
+        if ((best.empty() || path < best) && FileExists(path))
+            best = path;
+    }
+    ::closedir(folder);
+    return best;
+}
+
 }  // namespace
 
 std::optional<LyricText> FindLyrics(const std::string& songPath, std::size_t maxBytes)
 {
-    const std::string path = StripExtension(songPath) + ".txt";
+    const std::string stem = StripExtension(songPath);
+    std::string path = stem + ".txt";
     if (!FileExists(path))
-        return std::nullopt;
+        path = LrcFile(stem);
+    if (path.empty())
+        return ReadTagLyrics(songPath, maxBytes);
     // Any encoding takes at most four bytes a character, so a file four times
     // the memo's capacity cannot fit once decoded.
     return LyricText{DecodeText(ReadLyricFile(path, 4 * maxBytes)), path};

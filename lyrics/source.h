@@ -11,11 +11,13 @@ namespace lyrics {
 // was found.
 struct LyricText {
     std::string text;
-    std::string source;  // the lyric file's full path
+    std::string source;  // the lyric file's full path, or "ID3v2 SYLT" / "ID3v2 USLT"
 };
 
-// The lyrics of the song at songPath: the file beside it named as the song
-// with ".txt", or nullopt when there is none.
+// The lyrics of the song at songPath, from the first of these that has them:
+// the file beside it named as the song with ".txt"; the same with ".lrc" (in
+// any case); a SYLT frame of the song's ID3v2 tag; a USLT frame of it (see
+// lyrics/tag.h). nullopt when none has them.
 // A lyric file that exists but cannot be read raises "Cannot open file ...";
 // a text that cannot fit in maxBytes once decoded raises "Text exceeds memo
 // capacity".
