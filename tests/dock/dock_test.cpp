@@ -198,6 +198,20 @@ TEST_F(DockTest, CaptionsCarryTheManagersFontAndIcons)
     EXPECT_EQ(caption->palette().color(QPalette::Window), QColor(255, 0, 0));
 }
 
+TEST_F(DockTest, APanelsHintIsItsTabsToolTipAndItsCaptionWhileEmpty)
+{
+    QTabBar* tabs = LyricTabs();
+    ASSERT_NE(tabs, nullptr);
+    Panel("dpnlLyric")->SetHint("/music/song.lrc");
+    Panel("dpnlExplorer")->SetHint("Folders");
+    Settle();
+    EXPECT_EQ(tabs->tabToolTip(1), QString("/music/song.lrc"));
+    EXPECT_EQ(Panel("dpnlExplorer")->AutoHideTab()->toolTip(), QString("Folders"));
+    Panel("dpnlLyric")->SetHint("");
+    Settle();
+    EXPECT_EQ(tabs->tabToolTip(1), QString::fromUtf8("歌詞原始檔"));
+}
+
 TEST_F(DockTest, ActivatingTheTabSlidesTheExplorerOutOverTheLayout)
 {
     TdxDockPanel* explorer = Panel("dpnlExplorer");
