@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,18 +28,45 @@ using TagLib::ID3v2::UnsynchronizedLyricsFrame;
 
 [[noreturn]] void TooLarge() { throw Exception("Text exceeds memo capacity"); }
 
-// A frame's text as bytes: UTF-8 for a frame in a Unicode encoding; for a
-// Latin-1 frame its own bytes, which are often legacy text (GBK, Big5).
-std::string FrameBytes(const TagLib::String& s, bool latin1) { return s.to8Bit(!latin1); }
+// A frame's text as bytes: UTF-8 for a frame in a Unicode encoding (what is
+// not a character, such as half a surrogate pair, as U+FFFD); for a Latin-1
+// frame its own bytes, which are often legacy text (GBK, Big5).
+std::string FrameBytes(const TagLib::String& s, bool latin1)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (const wchar_t wc : s) {
+        auto c = static_cast<std::uint32_t>(wc);
+        if (latin1) {
+            out += static_cast<char>(c <= 0xFF ? c : '?');
+            continue;
+        }
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            c = 0xFFFD;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
 
 // Text ready to be shown: the bytes of a Latin-1 frame decoded as a lyric file
-// is, Unicode text kept (anything that is not valid UTF-8 replaced); a NUL
-// ends the text.
+// is, UTF-8 kept; a NUL ends the text.
 std::string FinishText(std::string bytes, bool latin1, std::size_t maxBytes)
 {
-    std::string text = latin1                       ? text::DecodeLyricText(bytes).text
-                       : text::IsValidUtf8(bytes) ? std::move(bytes)
-                                                  : text::ConvertToUtf8(bytes, text::Encoding::Utf8);
+    std::string text = latin1 ? text::DecodeLyricText(bytes).text : std::move(bytes);
     const std::size_t zero = text.find('\0');
     if (zero != std::string::npos)
         text.resize(zero);
@@ -76,13 +102,27 @@ FrameLength StreamFrameLength(TagLib::MPEG::File& file)
     return {};
 }
 
+// "[mm:ss.xx]": minutes of at least two digits, hundredths cut.
 void AppendTimeTag(std::string& out, std::uint64_t ms)
 {
-    char tag[40];
-    const int n = std::snprintf(tag, sizeof tag, "[%02llu:%02llu.%02llu]", static_cast<unsigned long long>(ms / 60000),
-                                static_cast<unsigned long long>(ms / 1000 % 60),
-                                static_cast<unsigned long long>(ms % 1000 / 10));
-    out.append(tag, static_cast<std::size_t>(n));
+    char tag[32];
+    char* end = tag + sizeof tag;
+    char* p = end;
+    *--p = ']';
+    const unsigned hundredths = static_cast<unsigned>(ms % 1000 / 10);
+    const unsigned seconds = static_cast<unsigned>(ms / 1000 % 60);
+    const auto twoDigits = [&](unsigned n, char before) {
+        *--p = static_cast<char>('0' + n % 10);
+        *--p = static_cast<char>('0' + n / 10);
+        *--p = before;
+    };
+    twoDigits(hundredths, '.');
+    twoDigits(seconds, ':');
+    std::uint64_t minutes = ms / 60000;
+    for (int digits = 0; digits < 2 || minutes > 0; ++digits, minutes /= 10)
+        *--p = static_cast<char>('0' + minutes % 10);
+    *--p = '[';
+    out.append(p, static_cast<std::size_t>(end - p));
 }
 
 bool IsBreak(char c) { return c == '\r' || c == '\n'; }
@@ -117,6 +157,10 @@ std::string SyncedToLrc(const std::vector<SyncedEntry>& entries)
         syllables = !s.empty() && ((i > 0 && IsBreak(s.front())) || (i + 1 < entries.size() && IsBreak(s.back())));
     }
     std::string out;
+    std::size_t size = 0;
+    for (const SyncedEntry& entry : entries)
+        size += entry.text.size() + 12;
+    out.reserve(size);
     bool open = false;       // a line has been begun
     bool lineEnded = false;  // the entry before ended with a break
     auto startLine = [&](std::uint64_t ms) {
@@ -133,9 +177,9 @@ std::string SyncedToLrc(const std::vector<SyncedEntry>& entries)
         }
         lineEnded = false;
         for (;;) {
-            const std::size_t at = s.find_first_of("\r\n");
+            const std::size_t at = static_cast<std::size_t>(std::find_if(s.begin(), s.end(), IsBreak) - s.begin());
             out.append(s.substr(0, at));
-            if (at == std::string_view::npos)
+            if (at == s.size())
                 break;
             s = DropBreak(s.substr(at));
             if (s.empty()) {
@@ -157,8 +201,11 @@ std::optional<LyricText> SyltLyrics(TagLib::MPEG::File& file, const Synchronized
     const bool latin1 = frame.textEncoding() == TagLib::String::Latin1;
     const bool frames = frame.timestampFormat() == SynchronizedLyricsFrame::AbsoluteMpegFrames;
     const FrameLength length = frames ? StreamFrameLength(file) : FrameLength{};
+    // A const list: iterating a list TagLib shares would copy it first.
+    const SynchronizedLyricsFrame::SynchedTextList list = frame.synchedText();
     std::vector<SyncedEntry> entries;
-    for (const SynchronizedLyricsFrame::SynchedText& synched : frame.synchedText()) {
+    entries.reserve(list.size());
+    for (const SynchronizedLyricsFrame::SynchedText& synched : list) {
         std::uint64_t ms = synched.time;
         if (frames)
             ms = (ms * length.samples * 1000 + length.rate / 2) / length.rate;
