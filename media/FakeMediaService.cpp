@@ -67,26 +67,26 @@ std::string FakeMediaService::FileOf(DeviceId device) const
 
 void FakeMediaService::FailNext(Request request, ResultCode code, const std::string& text)
 {
-    FFailures[request] = code;
-    if (!text.empty())
-        Fail(code, text);
+    FFailures[request] = Injection{code, text};
 }
 
-std::optional<ResultCode> FakeMediaService::Injected(Request request)
+std::optional<ResultCode> FakeMediaService::Injected(Request request, DeviceId device)
 {
     auto it = FFailures.find(request);
     if (it == FFailures.end())
         return std::nullopt;
-    const ResultCode code = it->second;
+    const Injection failure = it->second;
     FFailures.erase(it);
-    Log(std::string(RequestName(request)) + " failed " + std::to_string(code));
-    return code;
+    Log(std::string(RequestName(request)) + " failed " + std::to_string(failure.code));
+    if (!failure.text.empty())
+        Fail(failure.code, failure.text, device);
+    return failure.code;
 }
 
 ResultCode FakeMediaService::Enter(Request request, DeviceId device, Device*& found, bool logged)
 {
     found = nullptr;
-    if (auto code = Injected(request))
+    if (auto code = Injected(request, device))
         return *code;
     found = Find(device);
     if (!found)
@@ -105,7 +105,7 @@ void FakeMediaService::Owe(DeviceId device, std::optional<std::uint32_t> flag)
 ResultCode FakeMediaService::Open(const OpenRequest& request, DeviceId& device)
 {
     device = 0;
-    if (auto code = Injected(Request::Open))
+    if (auto code = Injected(Request::Open, 0))
         return *code;
     if (!request.deviceType.empty()) {
         Log("Open type " + request.deviceType + " refused");

@@ -40,7 +40,8 @@ public:
     void RunToEnd();
     std::int64_t Now() const { return FNow; }
 
-    // The next request of this kind fails with this code (once).
+    // The next request of this kind fails with this code (once); the text, when
+    // given, is recorded for the device that request names.
     void FailNext(Request request, ResultCode code, const std::string& text = {});
 
     // Log of requests, one line each, e.g. "Open /m/a.mp3 -> 1", "Play 1 from 500".
@@ -76,7 +77,7 @@ private:
 
     const Song* FindSong(const std::string& fileName) const;
     Device* Find(DeviceId device);
-    std::optional<ResultCode> Injected(Request request);
+    std::optional<ResultCode> Injected(Request request, DeviceId device);
     // Answers an injected failure or an unknown device; else finds the device
     // (and logs the request when `logged`).
     ResultCode Enter(Request request, DeviceId device, Device*& found, bool logged);
@@ -86,7 +87,11 @@ private:
     std::map<std::string, Song> FSongs;
     std::optional<std::int32_t> FDefaultLength;
     std::map<DeviceId, Device> FDevices;
-    std::map<Request, ResultCode> FFailures;
+    struct Injection {
+        ResultCode code;
+        std::string text;
+    };
+    std::map<Request, Injection> FFailures;
     std::vector<std::string> FRequests;
     DeviceId FLastId = 0;
     std::int64_t FNow = 0;

@@ -208,6 +208,7 @@ GstBusSyncReply GstMediaService::OnBusMessage(GstBus*, GstMessage* message, gpoi
         std::string text = err && err->message ? err->message : "The media device failed.";
         g_clear_error(&err);
         std::optional<std::uint32_t> owed;
+        DeviceId id = 0;
         {
             std::lock_guard guard(device->lock);
             if (!device->error)
@@ -215,11 +216,14 @@ GstBusSyncReply GstMediaService::OnBusMessage(GstBus*, GstMessage* message, gpoi
             if (device->mode == DeviceMode::Playing)
                 device->mode = DeviceMode::Stopped;
             owed = device->pending.Take(notifyFailure);
+            id = device->id;
         }
         device->changed.notify_all();
-        device->service->Fail(resFailed, text);
+        // A device still opening has no id yet: its Open reports the text itself.
+        if (id != 0)
+            device->service->Fail(resFailed, text, id);
         if (owed)
-            device->service->Notify(device->id, *owed);
+            device->service->Notify(id, *owed);
         break;
     }
     case GST_MESSAGE_EOS: {
@@ -437,7 +441,7 @@ ResultCode GstMediaService::Play(DeviceId id, std::optional<std::int32_t> from)
             device->lastPosition = device->length;
             nothingLeft = true;
         } else if (!Seek(*device, target)) {
-            return Fail(resFailed, "The device could not move to the start point.");
+            return Fail(resFailed, "The device could not move to the start point.", id);
         }
     } else {
         std::lock_guard guard(device->lock);
@@ -479,7 +483,7 @@ ResultCode GstMediaService::Pause(DeviceId id)
     }
     const bool ok = ChangeState(*device, GST_STATE_PAUSED);
     Halted(*device, DeviceMode::Paused);
-    return ok ? resOk : Fail(resFailed, "The device could not pause.");
+    return ok ? resOk : Fail(resFailed, "The device could not pause.", id);
 }
 
 ResultCode GstMediaService::Resume(DeviceId id)
@@ -509,7 +513,7 @@ ResultCode GstMediaService::Stop(DeviceId id)
         return resInvalidDevice;
     const bool ok = ChangeState(*device, GST_STATE_PAUSED);
     Halted(*device, DeviceMode::Stopped);
-    return ok ? resOk : Fail(resFailed, "The device could not stop.");
+    return ok ? resOk : Fail(resFailed, "The device could not stop.", id);
 }
 
 ResultCode GstMediaService::SeekToStart(DeviceId id)
@@ -524,7 +528,7 @@ ResultCode GstMediaService::SeekToStart(DeviceId id)
         device->lastPosition = 0;
     }
     Halted(*device, DeviceMode::Stopped);
-    return paused && sought ? resOk : Fail(resFailed, "The device could not move to the start.");
+    return paused && sought ? resOk : Fail(resFailed, "The device could not move to the start.", id);
 }
 
 ResultCode GstMediaService::PlayFailed(Device& device, DeviceMode mode, const std::string& fallback)
@@ -539,7 +543,7 @@ ResultCode GstMediaService::PlayFailed(Device& device, DeviceMode mode, const st
     }
     if (owed)
         Notify(device.id, *owed);
-    return Fail(resFailed, text);
+    return Fail(resFailed, text, device.id);
 }
 
 void GstMediaService::Halted(Device& device, DeviceMode mode)

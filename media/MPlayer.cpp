@@ -95,9 +95,9 @@ void TMediaPlayer::CheckOpen() const
         throw EMCIDeviceError(kNoDeviceOpen);
 }
 
-std::string TMediaPlayer::ErrorMessage() const
+std::string TMediaPlayer::ErrorMessage(std::uint16_t device) const
 {
-    if (auto text = FService->ErrorText(FError))
+    if (auto text = FService->ErrorText(FError, device))
         return *text;
     return kUnknownError;
 }
@@ -114,7 +114,7 @@ void TMediaPlayer::Open()
     media::DeviceId id = 0;
     FError = FService->Open(request, id);
     if (FError != 0)
-        throw EMCIDeviceError(ErrorMessage());
+        throw EMCIDeviceError(ErrorMessage(id));
     if (FOpen) {
         // The previous device would not close. Rather than leave it playing
         // with no one to stop it, silence it now and close it later.

@@ -114,7 +114,8 @@ private:
     void CheckOpen() const;
     // Retries closing the devices whose close failed before another was opened.
     void CloseUnclosed();
-    std::string ErrorMessage() const;
+    // The service's text for Error, as a request to `device` left it.
+    std::string ErrorMessage(std::uint16_t device) const;
     void MediaNotify(std::uint32_t flag) override;
 
     std::shared_ptr<media::MediaService> FService;

@@ -37,13 +37,13 @@ MediaService::MediaService() : FRouter(std::make_shared<Router>()) {}
 
 MediaService::~MediaService() = default;
 
-std::optional<std::string> MediaService::ErrorText(ResultCode code) const
+std::optional<std::string> MediaService::ErrorText(ResultCode code, DeviceId device) const
 {
     {
         std::lock_guard guard(FErrorLock);
-        auto it = FErrorTexts.find(code);
-        if (it != FErrorTexts.end())
-            return it->second;
+        auto it = FErrorTexts.find(device);
+        if (it != FErrorTexts.end() && it->second.code == code)
+            return it->second.text;
     }
     switch (code) {
     case resOk:
@@ -67,12 +67,13 @@ std::optional<std::string> MediaService::ErrorText(ResultCode code) const
     }
 }
 
-ResultCode MediaService::Fail(ResultCode code, const std::string& text)
+ResultCode MediaService::Fail(ResultCode code, const std::string& text, DeviceId device)
 {
-    if (!text.empty()) {
-        std::lock_guard guard(FErrorLock);
-        FErrorTexts[code] = text;
-    }
+    std::lock_guard guard(FErrorLock);
+    if (text.empty())
+        FErrorTexts.erase(device);
+    else
+        FErrorTexts[device] = Failure{code, text};
     return code;
 }
 
@@ -87,8 +88,12 @@ void MediaService::RegisterTarget(DeviceId device, NotifyTarget* target)
 
 void MediaService::UnregisterTarget(DeviceId device)
 {
-    std::lock_guard guard(FRouter->lock);
-    FRouter->targets.erase(device);
+    {
+        std::lock_guard guard(FRouter->lock);
+        FRouter->targets.erase(device);
+    }
+    std::lock_guard guard(FErrorLock);
+    FErrorTexts.erase(device);
 }
 
 void MediaService::DetachTarget(NotifyTarget* target)

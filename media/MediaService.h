@@ -82,19 +82,24 @@ public:
     virtual ResultCode Position(DeviceId device, std::int32_t& ms) = 0;
     virtual ResultCode Mode(DeviceId device, DeviceMode& mode) = 0;
 
-    // The text for a result code: the latest detailed text recorded for it, else
-    // the code's own text; nothing for a code this service does not know.
-    std::optional<std::string> ErrorText(ResultCode code) const;
+    // The text for a result code of a request to `device` (0: a request that
+    // names no open device, as Open): the detailed text of that device's latest
+    // failure when it ended with this code, else the code's own text; nothing
+    // for a code this service does not know.
+    std::optional<std::string> ErrorText(ResultCode code, DeviceId device = 0) const;
 
     // Stops notifications to a target that is going away.
     void DetachTarget(NotifyTarget* target);
 
 protected:
-    // Records a failure with its detailed text and returns its code.
-    ResultCode Fail(ResultCode code, const std::string& text);
+    // Records a failure of a request to `device` (0: none open yet) with its
+    // detailed text and returns its code. Each device keeps its own text, so
+    // a failure posted from a streaming thread for one device never replaces
+    // the text of another's.
+    ResultCode Fail(ResultCode code, const std::string& text, DeviceId device = 0);
 
     // Notification routing. Register when a device opens, unregister when it
-    // closes; Notify may be called from any thread and delivers on the main
+    // closes (which drops its error text); Notify may be called from any thread and delivers on the main
     // thread, later, to the target still registered for that device.
     void RegisterTarget(DeviceId device, NotifyTarget* target);
     void UnregisterTarget(DeviceId device);
@@ -107,7 +112,11 @@ private:
     struct Router;
     std::shared_ptr<Router> FRouter;
     mutable std::mutex FErrorLock;
-    std::unordered_map<ResultCode, std::string> FErrorTexts;
+    struct Failure {
+        ResultCode code;
+        std::string text;
+    };
+    std::unordered_map<DeviceId, Failure> FErrorTexts;
 };
 
 // Runs a task on the main thread from the Qt event loop, posted from any

@@ -128,6 +128,35 @@ TEST_F(MediaPlayerTest, FailedOpenAfterAnOpenSongLeavesNothingOpen)
     EXPECT_EQ(fake->OpenDeviceCount(), 0);
 }
 
+TEST_F(MediaPlayerTest, DevicesThatFailTogetherKeepTheirOwnTexts)
+{
+    OpenAndPlay("/music/one.mp3");
+    TMediaPlayer other(nullptr, fake);
+    other.SetFileName("two.mp3");
+    other.Open();
+    const media::DeviceId first = player->DeviceID();
+    const media::DeviceId second = other.DeviceID();
+    fake->FailNext(FakeMediaService::Request::Stop, media::resFailed, "The first device is stuck.");
+    player->Stop();
+    fake->FailNext(FakeMediaService::Request::Stop, media::resFailed, "The second device is stuck.");
+    other.Stop();
+    EXPECT_EQ(fake->ErrorText(media::resFailed, first), "The first device is stuck.");
+    EXPECT_EQ(fake->ErrorText(media::resFailed, second), "The second device is stuck.");
+    // A text is kept only for the code it came with.
+    EXPECT_EQ(fake->ErrorText(media::resTimeout, first), "The media device did not answer in time.");
+
+    // An open that fails meanwhile raises its own text, not a device's.
+    fake->FailNext(FakeMediaService::Request::Open, media::resFailed, "Too many media devices are open.");
+    TMediaPlayer third(nullptr, fake);
+    third.SetFileName("/music/one.mp3");
+    EXPECT_MCI_ERROR(third.Open(), "Too many media devices are open.");
+    EXPECT_EQ(fake->ErrorText(media::resFailed, second), "The second device is stuck.");
+
+    // A device that closes takes its text with it.
+    other.Close();
+    EXPECT_EQ(fake->ErrorText(media::resFailed, second), "The media device failed.");
+}
+
 TEST_F(MediaPlayerTest, OpenWhileOpenClosesTheFirstFile)
 {
     OpenAndPlay("/music/one.mp3");

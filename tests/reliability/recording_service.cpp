@@ -3,23 +3,23 @@
 #include <algorithm>
 #include <set>
 
-media::ResultCode RecordingService::Pass(media::ResultCode code)
+media::ResultCode RecordingService::Pass(media::ResultCode code, media::DeviceId device)
 {
     if (code == media::resOk)
         return code;
-    return Fail(code, FInner->ErrorText(code).value_or("Unknown error code"));
+    return Fail(code, FInner->ErrorText(code, device).value_or("Unknown error code"), device);
 }
 
 media::ResultCode RecordingService::Open(const media::OpenRequest& request, media::DeviceId& device)
 {
-    const media::ResultCode code = Pass(FInner->Open(request, device));
+    const media::ResultCode code = Pass(FInner->Open(request, device), device);
     FAttempts.push_back({request.fileName, code});
     return code;
 }
 
 media::ResultCode RecordingService::Play(media::DeviceId device, std::optional<std::int32_t> from)
 {
-    const media::ResultCode code = Pass(FInner->Play(device, from));
+    const media::ResultCode code = Pass(FInner->Play(device, from), device);
     if (code == media::resOk)
         ++FPlays;
     return code;

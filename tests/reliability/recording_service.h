@@ -26,28 +26,28 @@ public:
     int Plays() const { return FPlays; }
 
     media::ResultCode Open(const media::OpenRequest& request, media::DeviceId& device) override;
-    media::ResultCode Close(media::DeviceId device) override { return Pass(FInner->Close(device)); }
+    media::ResultCode Close(media::DeviceId device) override { return Pass(FInner->Close(device), device); }
     media::ResultCode Play(media::DeviceId device, std::optional<std::int32_t> from) override;
-    media::ResultCode Pause(media::DeviceId device) override { return Pass(FInner->Pause(device)); }
-    media::ResultCode Resume(media::DeviceId device) override { return Pass(FInner->Resume(device)); }
-    media::ResultCode Stop(media::DeviceId device) override { return Pass(FInner->Stop(device)); }
-    media::ResultCode SeekToStart(media::DeviceId device) override { return Pass(FInner->SeekToStart(device)); }
+    media::ResultCode Pause(media::DeviceId device) override { return Pass(FInner->Pause(device), device); }
+    media::ResultCode Resume(media::DeviceId device) override { return Pass(FInner->Resume(device), device); }
+    media::ResultCode Stop(media::DeviceId device) override { return Pass(FInner->Stop(device), device); }
+    media::ResultCode SeekToStart(media::DeviceId device) override { return Pass(FInner->SeekToStart(device), device); }
     media::ResultCode Length(media::DeviceId device, std::int32_t& ms) override
     {
-        return Pass(FInner->Length(device, ms));
+        return Pass(FInner->Length(device, ms), device);
     }
     media::ResultCode Position(media::DeviceId device, std::int32_t& ms) override
     {
-        return Pass(FInner->Position(device, ms));
+        return Pass(FInner->Position(device, ms), device);
     }
     media::ResultCode Mode(media::DeviceId device, media::DeviceMode& mode) override
     {
-        return Pass(FInner->Mode(device, mode));
+        return Pass(FInner->Mode(device, mode), device);
     }
 
 private:
     // A failure keeps the inner service's text, so the window reports it.
-    media::ResultCode Pass(media::ResultCode code);
+    media::ResultCode Pass(media::ResultCode code, media::DeviceId device);
 
     std::shared_ptr<media::MediaService> FInner;
     std::vector<Attempt> FAttempts;
