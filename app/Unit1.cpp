@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "dock/dock.h"
+#include "app/localenumbers.h"
 #include "app/qivTrackBar.h"
 #include "forms/application.h"
 #include "forms/buttons.h"

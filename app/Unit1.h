@@ -9,7 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "app/routines.h"
+#include "app/foldersearch.h"
+#include "app/timetext.h"
 #include "forms/controls.h"
 #include "lyrics/lrc.h"
 #include "forms/forms.h"

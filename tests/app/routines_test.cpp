@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "app/qivTrackBar.h"
-#include "app/routines.h"
+#include "app/foldersearch.h"
+#include "app/localenumbers.h"
+#include "app/timetext.h"
 
 namespace fs = std::filesystem;
 

@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <sys/stat.h>
 
-#include "app/routines.h"
+#include "app/localenumbers.h"
+#include "app/timetext.h"
 #include "text/decode.h"
 
 namespace {

@@ -1,0 +1,63 @@
+#pragma once
+// The search of a folder for songs, and the parts of their file names.
+
+#include <cstdint>
+#include <dirent.h>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// The file name part of a path: the text after the last "/".
+std::string ExtractFileName(std::string_view path);
+
+// s less its extension: the text from the last "." on, when no "/" follows
+// that "."; s unchanged when it has no such ".".
+std::string StripFileExt(std::string_view s);
+
+// Attribute bits of a directory entry.
+constexpr int faReadOnly = 0x01;
+constexpr int faHidden = 0x02;
+constexpr int faSysFile = 0x04;
+constexpr int faVolumeID = 0x08;
+constexpr int faDirectory = 0x10;
+constexpr int faArchive = 0x20;
+constexpr int faAnyFile = 0x3F;
+
+// One entry of a folder search, and the open search itself.
+struct TSearchRec {
+    std::string Name;
+    int64_t Size = 0;
+    int Attr = 0;
+    std::shared_ptr<DIR> FindHandle;  // the open folder
+    std::string Suffix;  // the names looked for end with this, in any case
+};
+
+// True when name ends in suffix, ASCII letters in any case: how the search
+// below matches names.
+bool EndsWithNoCase(std::string_view name, std::string_view suffix);
+
+// Starts a search of folder (an absolute path) for entries whose names end in
+// suffix (ASCII letters in any case), hidden ones included; fills rec with the
+// first one.
+// Returns 0 when one was found, else an error number (nothing found, or the
+// folder cannot be read).
+int FindFirst(const std::string& folder, const std::string& suffix, TSearchRec& rec);
+// The next entry; 0 when one was found.
+int FindNext(TSearchRec& rec);
+// Ends the search.
+void FindClose(TSearchRec& rec);
+
+// Ends a search when the scope that holds it ends, however it ends.
+class TSearchGuard {
+public:
+    explicit TSearchGuard(TSearchRec& rec) : FRec(rec) {}
+    ~TSearchGuard() { FindClose(FRec); }
+    TSearchGuard(const TSearchGuard&) = delete;
+    TSearchGuard& operator=(const TSearchGuard&) = delete;
+
+private:
+    TSearchRec& FRec;
+};
+
+// True when path names an existing file that is not a folder.
+bool FileExists(const std::string& path);
