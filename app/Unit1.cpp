@@ -90,17 +90,19 @@ void TfrmMain::LoadFolder(const std::string& path)
         return;
     dxMemData->Close();
     dxMemData->Open();
+    FStartedRecId = 0;
     FTotalSize = 0;
     {
         // The grid shows the list once it is complete, not after each record.
         const ControlsDisabled disabled(dxMemData);
+        // The folder is closed even when adding a record fails.
+        const TSearchGuard search(FSearchRec);
         for (int found = FindFirst(path, ".mp3", FSearchRec); found == 0; found = FindNext(FSearchRec)) {
             if (FSearchRec.Name == "." || FSearchRec.Name == ".." || (FSearchRec.Attr & faDirectory))
                 continue;
             AddSongRecord(path + "/" + FSearchRec.Name);
             FTotalSize += FSearchRec.Size;
         }
-        FindClose(FSearchRec);
     }
     FFileCount = dxMemData->RecordCount();
     dxMemData->First();
@@ -159,6 +161,11 @@ void TfrmMain::btnPlayClick(TObject*)
     pnlPlayFile->SetCaption(StripFileExt(ExtractFileName(FPlayer->FileName())));
     pnlPlayTime->SetCaption(MsToMinSec(FPlayer->Length()));
     FCurrentTitle = pnlPlayFile->Caption();
+    // The record the song came from: the current one, when it names the song.
+    const bool listed = dxMemData->Active() && !dxMemData->IsEmpty();
+    FStartedRecId = listed && dxMemDataFileName2->AsString() == FPlayer->FileName()
+                        ? dxMemData->RecIdField()->AsInteger()
+                        : 0;
     Timer1->SetEnabled(true);
     FFirstTick = true;
     AlignTicks(0);
@@ -182,16 +189,27 @@ void TfrmMain::EndPlaying()
 
 void TfrmMain::btnPauseClick(TObject*) { FPlayer->Pause(); }
 
+// Two songs of a folder may share a title ("a.mp3" and "a.MP3"), so the
+// record itself is found while the list still holds it; after another scan,
+// the first record with the song's title, if any.
+void TfrmMain::LocateStarted()
+{
+    const std::string& recId = dxMemData->RecIdField()->FieldName();
+    if (FStartedRecId != 0 && dxMemData->Locate(recId, std::to_string(FStartedRecId), 0))
+        return;
+    dxMemData->Locate("FileName", FCurrentTitle, 0);
+}
+
 void TfrmMain::btnPriorClick(TObject*)
 {
-    dxMemData->Locate("FileName", FCurrentTitle, 0);
+    LocateStarted();
     dxMemData->Prior();
     btnPlayClick(nullptr);
 }
 
 void TfrmMain::btnNextClick(TObject*)
 {
-    dxMemData->Locate("FileName", FCurrentTitle, 0);
+    LocateStarted();
     dxMemData->Next();
     btnPlayClick(nullptr);
 }

@@ -167,6 +167,9 @@ public:
 private:
     void LoadDesign();
     void EndPlaying();
+    // Makes the record of the song last started current, where the steps to
+    // the song before and after it begin.
+    void LocateStarted();
     void AlignTicks(int32_t position);
 
     // Summed in 64 bits: a folder of songs may hold more than 2 GiB.
@@ -177,6 +180,9 @@ private:
     bool FFirstTick = false;
     std::string FCurrentPath;
     std::string FCurrentTitle;
+    // RecId of the song table's record that was last started; 0 when none of
+    // the present scan was.
+    int32_t FStartedRecId = 0;
     TSearchRec FSearchRec;
     TMediaPlayer* FPlayer = nullptr;
 
