@@ -1,10 +1,8 @@
 #include "shell/ShellCtrls.h"
 
-#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QAbstractItemModel>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -20,42 +18,18 @@
 #include "forms/exception.h"
 #include "shell/contextmenu.h"
 #include "shell/images.h"
+#include "shell/treemodel.h"
 
 using namespace shell;
 
 // ---------------------------------------------------------------------------
-// Special folders
+// Helpers
 
 namespace {
-
-struct RootFolderInfo {
-    const char* name;
-    int csidl;
-};
-
-const RootFolderInfo kRootFolders[] = {
-    {"rfDesktop", 0},         {"rfMyComputer", 17},     {"rfNetwork", 18},
-    {"rfRecycleBin", 10},     {"rfAppData", 26},        {"rfCommonDesktopDirectory", 25},
-    {"rfCommonPrograms", 23}, {"rfCommonStartMenu", 22}, {"rfCommonStartup", 24},
-    {"rfControlPanel", 3},    {"rfDesktopDirectory", 16}, {"rfFavorites", 6},
-    {"rfFonts", 20},          {"rfInternet", 1},        {"rfPersonal", 5},
-    {"rfPrinters", 4},        {"rfPrintHood", 27},      {"rfPrograms", 2},
-    {"rfRecent", 8},          {"rfSendTo", 9},          {"rfStartMenu", 11},
-    {"rfStartup", 7},         {"rfTemplates", 21},
-};
 
 bool SameIgnoringCase(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
-}
-
-// The special folder a value names, or -1.
-int SpecialFolderOf(const std::string& value)
-{
-    for (const RootFolderInfo& info : kRootFolders)
-        if (SameIgnoringCase(value, info.name))
-            return info.csidl;
-    return -1;
 }
 
 // Two Root values are the same when they name the same special folder or are
@@ -64,31 +38,6 @@ bool SameRoot(const std::string& a, const std::string& b)
 {
     const int special = SpecialFolderOf(a);
     return special >= 0 ? special == SpecialFolderOf(b) : a == b;
-}
-
-// The folder of an item, bound from its parent (see the fall-backs).
-std::shared_ptr<IShellFolder> BindFolder(const std::shared_ptr<IShellFolder>& parent, PCItemIDList relative,
-                                         PCItemIDList absolute)
-{
-    std::shared_ptr<IShellFolder> folder;
-    if (parent)
-        folder = parent->BindToObject(relative);
-    if (!folder && absolute)
-        folder = DesktopShellFolder().ShellFolder()->BindToObject(absolute);
-    return folder;
-}
-
-// Node labels: names are bytes; what cannot be shown as text (invalid UTF-8,
-// control characters such as a newline) is shown as a visible stand-in.
-QString LabelText(const std::string& name)
-{
-    QString label = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-    for (QChar& c : label)
-        if (c.unicode() < 0x20)
-            c = QChar(0x2400 + c.unicode());
-        else if (c.unicode() == 0x7F)
-            c = QChar(0x2421);
-    return label;
 }
 
 struct WaitCursor {
@@ -103,85 +52,7 @@ struct NoRedraw {
     ~NoRedraw() { widget->setUpdatesEnabled(was); }
 };
 
-std::unique_ptr<TShellFolder> gDesktop;
-
 }  // namespace
-
-const char* RootFolderName(TRootFolder folder) { return kRootFolders[folder].name; }
-int RootFolderCsidl(TRootFolder folder) { return kRootFolders[folder].csidl; }
-
-// ---------------------------------------------------------------------------
-// Folder records
-
-TShellFolder::TShellFolder()
-    : FPIDL(TItemIdList::Empty()), FFullPIDL(TItemIdList::Empty()), FShellFolder(GetDesktopFolder())
-{
-    if (!FShellFolder)
-        throw Exception("The desktop folder is not available");
-}
-
-TShellFolder::TShellFolder(TShellFolder* AParent, PCItemIDList ID, std::shared_ptr<IShellFolder> SF)
-    : FParent(AParent ? AParent : &DesktopShellFolder()), FPIDL(TItemIdList::Copy(ID)),
-      FFullPIDL(ConcatIdLists(FParent->AbsoluteID(), ID)), FShellFolder(std::move(SF))
-{
-}
-
-TShellFolder::~TShellFolder() = default;
-
-std::shared_ptr<IShellFolder> TShellFolder::ParentShellFolder() const
-{
-    return FParent ? FParent->ShellFolder() : nullptr;
-}
-
-std::string TShellFolder::DisplayName(unsigned flags) const
-{
-    const auto parent = ParentShellFolder();
-    if (!parent)
-        return "parentfolder = nil";
-    std::string name;
-    if (!parent->GetDisplayNameOf(RelativeID(), flags, name))
-        return {};
-    return name;
-}
-
-std::uint32_t TShellFolder::Attributes(std::uint32_t asked) const
-{
-    const auto parent = ParentShellFolder();
-    return parent ? parent->GetAttributesOf(RelativeID(), asked) : 0;
-}
-
-std::string TShellFolder::PathName() const
-{
-    std::string name;
-    const auto& desktop = DesktopShellFolder().ShellFolder();
-    if (!desktop->GetDisplayNameOf(AbsoluteID(), SHGDN_FORPARSING, name))
-        return {};
-    if (name.rfind("::{", 0) == 0 && !desktop->GetDisplayNameOf(AbsoluteID(), SHGDN_NORMAL, name))
-        return {};
-    return name;
-}
-
-void TShellFolder::ParentMoved()
-{
-    FFullPIDL = TItemIdList(ConcatIdLists(FParent ? FParent->AbsoluteID() : nullptr, FPIDL.get()));
-}
-
-void TShellFolder::SetRelativeID(TItemIdList id, std::shared_ptr<IShellFolder> SF)
-{
-    FFullPIDL = TItemIdList(ConcatIdLists(FParent ? FParent->AbsoluteID() : nullptr, id.get()));
-    FPIDL = std::move(id);
-    FShellFolder = std::move(SF);
-}
-
-TShellFolder& DesktopShellFolder()
-{
-    if (!gDesktop)
-        gDesktop.reset(new TShellFolder());
-    return *gDesktop;
-}
-
-void InitializeShell() { DesktopShellFolder(); }
-void FinalizeShell() { gDesktop.reset(); }
 
 // ---------------------------------------------------------------------------
 // Nodes
@@ -193,105 +64,6 @@ int TTreeNode::Level() const
         ++level;
     return level;
 }
-
-// ---------------------------------------------------------------------------
-// The model the view shows
-
-class TShellTreeModel : public QAbstractItemModel {
-public:
-    explicit TShellTreeModel(TShellTreeView* tree) : FTree(tree) {}
-
-    TTreeNode* NodeOf(const QModelIndex& index) const
-    {
-        return index.isValid() ? static_cast<TTreeNode*>(index.internalPointer()) : &FTree->FTop;
-    }
-    QModelIndex IndexOf(TTreeNode* node) const
-    {
-        if (!node || node == &FTree->FTop)
-            return {};
-        return createIndex(node->FIndex, 0, node);
-    }
-
-    QModelIndex index(int row, int column, const QModelIndex& parent) const override
-    {
-        const TTreeNode* node = NodeOf(parent);
-        if (column != 0 || row < 0 || row >= node->Count())
-            return {};
-        return createIndex(row, 0, node->FChildren[static_cast<std::size_t>(row)].get());
-    }
-    QModelIndex parent(const QModelIndex& index) const override
-    {
-        return index.isValid() ? IndexOf(NodeOf(index)->FParent) : QModelIndex();
-    }
-    int rowCount(const QModelIndex& parent) const override
-    {
-        return parent.column() > 0 ? 0 : NodeOf(parent)->Count();
-    }
-    int columnCount(const QModelIndex&) const override { return 1; }
-    bool hasChildren(const QModelIndex& parent) const override
-    {
-        const TTreeNode* node = NodeOf(parent);
-        return node == &FTree->FTop ? node->Count() > 0 : node->FHasChildren;
-    }
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        const TTreeNode* node = NodeOf(index);
-        if (!index.isValid())
-            return {};
-        switch (role) {
-        case Qt::DisplayRole:
-        case Qt::EditRole:
-            return LabelText(node->FText);
-        case Qt::DecorationRole: {
-            if (!FTree->FUseShellImages)
-                return {};
-            const bool selected = FTree->Selected() == node;
-            return TShellImages::System().Icon(selected ? node->FSelectedIndex : node->FImageIndex,
-                                               node->FOverlayIndex);
-        }
-        default:
-            return {};
-        }
-    }
-    Qt::ItemFlags flags(const QModelIndex& index) const override
-    {
-        if (!index.isValid())
-            return Qt::NoItemFlags;
-        Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (!FTree->FReadOnly && NodeOf(index)->FCanRename)
-            result |= Qt::ItemIsEditable;
-        return result;
-    }
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override
-    {
-        if (!index.isValid() || role != Qt::EditRole)
-            return false;
-        TTreeNode* node = NodeOf(index);
-        const QString text = value.toString();
-        // An unchanged label renames nothing (the label may only stand in for
-        // a name that is not text).
-        if (text == LabelText(node->FText))
-            return false;
-        Application->Dispatch([&] { FTree->Edited(node, text.toStdString()); });
-        return true;
-    }
-
-    void BeginInsert(TTreeNode* parent, int first, int last) { beginInsertRows(IndexOf(parent), first, last); }
-    void EndInsert() { endInsertRows(); }
-    void BeginRemove(TTreeNode* parent, int first, int last) { beginRemoveRows(IndexOf(parent), first, last); }
-    void EndRemove() { endRemoveRows(); }
-    void BeginReset() { beginResetModel(); }
-    void EndReset() { endResetModel(); }
-    void Changed(TTreeNode* node)
-    {
-        const QModelIndex index = IndexOf(node);
-        if (index.isValid())
-            emit dataChanged(index, index);
-    }
-
-private:
-    TShellTreeView* FTree;
-};
 
 // ---------------------------------------------------------------------------
 // The view: mouse rules for OnClick and the right-button menu
@@ -894,27 +666,11 @@ bool TShellTreeView::CommandBefore(TTreeNode* node, const std::string& verb)
         EditLabel(node);
         return true;
     }
-    if (SameIgnoringCase(verb, "open")) {
-        // The file manager starts in the folder's parent folder.
-        char current[PATH_MAX];
-        FSavedDirectory = getcwd(current, sizeof current) ? current : "";
-        const std::string path = node->FData->PathName();
-        const auto slash = path.find_last_of('/');
-        if (slash != std::string::npos && chdir(path.substr(0, slash + 1).c_str()) != 0)
-            FSavedDirectory.clear();
-    }
     return false;
 }
 
 void TShellTreeView::CommandAfter(TTreeNode* node, const std::string& verb, bool succeeded)
 {
-    if (SameIgnoringCase(verb, "open")) {
-        // Put the current folder back whether or not the folder opened.
-        if (!FSavedDirectory.empty() && chdir(FSavedDirectory.c_str()) != 0)
-            FSavedDirectory.clear();
-        FSavedDirectory.clear();
-        return;
-    }
     if (!succeeded)
         return;
     if (SameIgnoringCase(verb, "delete")) {

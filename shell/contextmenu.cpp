@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QUrl>
 #include <cerrno>
 #include <cstdio>
@@ -49,6 +50,16 @@ bool Exists(const std::string& path)
 std::string Join(const std::string& folder, const std::string& name)
 {
     return folder.empty() || folder.back() != '/' ? folder + "/" + name : folder + name;
+}
+
+// Starts the desktop's opener on a folder, in the working directory given;
+// where xdg-open is missing, Qt's own way (in our working directory).
+bool OpenInFileManager(const std::string& path, const std::string& workingDirectory)
+{
+    const QString url = QString::fromLatin1(FileUrl(path).toEncoded());
+    if (QProcess::startDetached("xdg-open", {url}, QString::fromStdString(workingDirectory)))
+        return true;
+    return QDesktopServices::openUrl(FileUrl(path));
 }
 
 }  // namespace
@@ -101,8 +112,11 @@ bool TShellContextMenu::InvokeCommand(const std::string& verb, QWidget* owner)
 
 bool TShellContextMenu::Open()
 {
-    const bool opened = ShellHooks().OpenFolder ? ShellHooks().OpenFolder(FPath)
-                                                : QDesktopServices::openUrl(FileUrl(FPath));
+    // The file manager starts in the folder's parent folder; ours stays where
+    // it is (other threads resolve paths against it meanwhile).
+    const std::string parent = FPath.substr(0, FPath.find_last_of('/') + 1);
+    const bool opened =
+        ShellHooks().OpenFolder ? ShellHooks().OpenFolder(FPath, parent) : OpenInFileManager(FPath, parent);
     if (!opened)
         FError = Format("無法開啟「%s」", FPath.c_str());
     return opened;

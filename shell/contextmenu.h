@@ -29,8 +29,9 @@ struct TShellHooks {
     // Shows the menu at a screen point and returns the chosen verb, "" for
     // none. Default: a pop-up menu.
     std::function<std::string(const std::vector<TMenuCommand>& commands, const QPoint& screenPos)> Popup;
-    // Opens a folder in the desktop's file manager. Default: QDesktopServices.
-    std::function<bool(const std::string& path)> OpenFolder;
+    // Opens a folder in the desktop's file manager, started in the working
+    // directory given (the folder's parent). Default: xdg-open.
+    std::function<bool(const std::string& path, const std::string& workingDirectory)> OpenFolder;
 };
 TShellHooks& ShellHooks();
 

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "tests/shell/tree_fixture.h"
 
@@ -110,22 +111,26 @@ TEST_F(ShellMenuTest, VirtualFoldersHaveNoMenuAndDrivesCannotMoveOrBeRenamed)
     EXPECT_EQ(menus[0], (Names{"open", "copy", "paste"}));
 }
 
-TEST_F(ShellMenuTest, OpenHandsTheFolderToTheFileManagerAndRestoresTheCurrentFolder)
+TEST_F(ShellMenuTest, OpenStartsTheFileManagerInTheParentFolderAndNeverMovesOurs)
 {
     temp.Folder("lib/A");
     TTreeNode* lib = RootAt("lib");
     Show();
     const std::string before = std::filesystem::current_path();
-    std::vector<std::pair<std::string, std::string>> opened;  // path, current folder meanwhile
+    struct Opened {
+        std::string path, workingDirectory, ours;  // ours: our current folder meanwhile
+    };
+    std::vector<Opened> opened;
     bool succeed = true;
-    shell::ShellHooks().OpenFolder = [&](const std::string& path) {
-        opened.emplace_back(path, std::filesystem::current_path().string());
+    shell::ShellHooks().OpenFolder = [&](const std::string& path, const std::string& workingDirectory) {
+        opened.push_back({path, workingDirectory, std::filesystem::current_path().string()});
         return succeed;
     };
     RightClick(Child(lib, "A"), "open");
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].first, temp / "lib/A");
-    EXPECT_EQ(opened[0].second, temp / "lib");
+    EXPECT_EQ(opened[0].path, temp / "lib/A");
+    EXPECT_EQ(opened[0].workingDirectory, temp / "lib/");
+    EXPECT_EQ(opened[0].ours, before);
     EXPECT_EQ(std::filesystem::current_path(), before);
 
     succeed = false;
@@ -133,6 +138,32 @@ TEST_F(ShellMenuTest, OpenHandsTheFolderToTheFileManagerAndRestoresTheCurrentFol
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], "無法開啟「" + (temp / "lib/A") + "」.");
     EXPECT_EQ(std::filesystem::current_path(), before);
+}
+
+TEST_F(ShellMenuTest, TheDesktopOpenerIsStartedInTheParentFolder)
+{
+    temp.Folder("lib/A");
+    temp.Folder("bin");
+    // An opener of our own in the desktop's place: it writes where it runs and what it was given.
+    const std::string log = temp / "opened";
+    std::ofstream(temp / "bin/xdg-open") << "#!/bin/sh\n{ pwd -P; echo \"$1\"; } > '" << log << ".part' && mv '"
+                                         << log << ".part' '" << log << "'\n";
+    std::filesystem::permissions(temp / "bin/xdg-open", std::filesystem::perms::owner_all);
+    const ScopedEnv path("PATH", temp / "bin:" + std::getenv("PATH"));
+    TTreeNode* lib = RootAt("lib");
+    Show();
+    const std::string before = std::filesystem::current_path();
+    RightClick(Child(lib, "A"), "open");
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(std::filesystem::current_path(), before);
+    for (int waited = 0; waited < 10000 && !std::filesystem::exists(log); waited += 10)
+        usleep(10000);
+    std::ifstream written(log);
+    std::string ran, given;
+    std::getline(written, ran);
+    std::getline(written, given);
+    EXPECT_EQ(ran, std::filesystem::canonical(temp / "lib").string());
+    EXPECT_EQ(given, "file://" + (temp / "lib/A"));
 }
 
 TEST_F(ShellMenuTest, DeleteAsksThenMovesTheFolderToTheTrash)
