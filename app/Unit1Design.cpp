@@ -11,6 +11,7 @@
 #include "app/Unit1.h"
 #include "app/qivTrackBar.h"
 #include "dock/icons.h"
+#include "dock/look.h"
 #include "forms/alignlayout.h"
 #include "forms/application.h"
 #include "forms/buttons.h"
@@ -185,60 +186,6 @@ QIcon Speaker(bool waves)
     return QIcon(pixmap);
 }
 
-enum class Glyph { Play, Pause, Prior, Next, Stop };
-
-// A speed button's picture: 32 x 16, the normal image and to its right the
-// greyed one shown while the button is disabled (an embossed grey copy).
-QPixmap GlyphStrip(Glyph glyph)
-{
-    QPixmap strip(32, 16);
-    strip.fill(Qt::transparent);
-    QPainter p(&strip);
-    auto draw = [&p, glyph](double dx, double dy, const QColor& color) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(color);
-        auto triangle = [&](double x0, double x1, bool right) {
-            QPainterPath path;
-            path.moveTo(dx + (right ? x0 : x1), dy + 3);
-            path.lineTo(dx + (right ? x1 : x0), dy + 8);
-            path.lineTo(dx + (right ? x0 : x1), dy + 13);
-            path.closeSubpath();
-            p.drawPath(path);
-        };
-        auto bar = [&](double x, double y, double w, double h) { p.drawRect(QRectF(dx + x, dy + y, w, h)); };
-        switch (glyph) {
-        case Glyph::Play: triangle(5, 12, true); break;
-        case Glyph::Pause:
-            bar(4, 3, 3, 10);
-            bar(9, 3, 3, 10);
-            break;
-        case Glyph::Prior:
-            bar(3, 3, 2, 10);
-            triangle(5, 12, false);
-            break;
-        case Glyph::Next:
-            triangle(4, 11, true);
-            bar(11, 3, 2, 10);
-            break;
-        case Glyph::Stop: bar(4, 4, 8, 8); break;
-        }
-    };
-    draw(0, 0, QColor(0, 0, 0));
-    draw(17, 1, QColor(255, 255, 255));  // the highlight of the greyed image
-    draw(16, 0, QColor(128, 128, 128));
-    return strip;
-}
-
-// The icon of a two-image glyph: the left half normal, the right half disabled.
-QIcon GlyphIcon(Glyph glyph)
-{
-    const QPixmap strip = GlyphStrip(glyph);
-    QIcon icon;
-    icon.addPixmap(strip.copy(0, 0, 16, 16), QIcon::Normal);
-    icon.addPixmap(strip.copy(16, 0, 16, 16), QIcon::Disabled);
-    return icon;
-}
-
 }  // namespace
 
 void TfrmMain::LoadDesign()
@@ -337,13 +284,13 @@ void TfrmMain::LoadDesign()
     btnNext = Place<TSpeedButton>(self, "btnNext", ToolBar1, 69, 0, 23, 22);
     btnStop = Place<TSpeedButton>(self, "btnStop", ToolBar1, 92, 0, 23, 22);
     for (auto [button, hint, glyph, handler] :
-         {std::tuple{btnPlay, "撥放", Glyph::Play, "btnPlayClick"},
-          std::tuple{btnPause, "暫停", Glyph::Pause, "btnPauseClick"},
-          std::tuple{btnPrior, "上一個", Glyph::Prior, "btnPriorClick"},
-          std::tuple{btnNext, "下一個", Glyph::Next, "btnNextClick"},
-          std::tuple{btnStop, "停止", Glyph::Stop, "btnStopClick"}}) {
+         {std::tuple{btnPlay, "撥放", TdxMediaGlyph::Play, "btnPlayClick"},
+          std::tuple{btnPause, "暫停", TdxMediaGlyph::Pause, "btnPauseClick"},
+          std::tuple{btnPrior, "上一個", TdxMediaGlyph::Prior, "btnPriorClick"},
+          std::tuple{btnNext, "下一個", TdxMediaGlyph::Next, "btnNextClick"},
+          std::tuple{btnStop, "停止", TdxMediaGlyph::Stop, "btnStopClick"}}) {
         button->SetFlat(true);
-        button->SetGlyph(GlyphIcon(glyph));
+        button->SetGlyph(MediaGlyphIcon(glyph));
         button->SetShowHint(true);
         button->SetHint(hint);
         button->OnClick = Notify(self, handler);

@@ -1,19 +1,13 @@
 #include "dock/dock.h"
 
-#include <QApplication>
 #include <QDockWidget>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMainWindow>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QToolButton>
+#include <map>
 
+#include "dock/arrange.h"
 #include "dock/host.h"
+#include "dock/look.h"
 #include "forms/alignlayout.h"
-#include "forms/application.h"
-#include "forms/comctrls.h"
-#include "forms/exception.h"
 
 namespace {
 
@@ -28,30 +22,6 @@ class TdxSiteAnchor : public QWidget {
 public:
     void setVisible(bool) override { QWidget::setVisible(false); }
 };
-
-TdxDockingOptions DefaultOptions()
-{
-    return {TdxDockingOption::doActivateAfterDocking,     TdxDockingOption::doDblClickDocking,
-            TdxDockingOption::doFloatingOnTop,            TdxDockingOption::doTabContainerHasCaption,
-            TdxDockingOption::doTabContainerCanAutoHide,  TdxDockingOption::doSideContainerCanClose,
-            TdxDockingOption::doSideContainerCanAutoHide, TdxDockingOption::doTabContainerCanInSideContainer};
-}
-
-TdxDockingOptions OptionsOf(const TdxDockControl* control)
-{
-    const TdxDockingManager* manager = control->Manager();
-    return manager ? manager->Options() : DefaultOptions();
-}
-
-QColor Resolve(TColor color, QPalette::ColorRole systemRole)
-{
-    if (IsSystemColor(color)) {
-        if (color == clWindowText)
-            return QApplication::palette().color(QPalette::WindowText);
-        return QApplication::palette().color(systemRole);
-    }
-    return ToQColor(color);
-}
 
 // Gives the focus to the first widget of a panel's content that takes it.
 void FocusContent(QWidget* body)
@@ -68,83 +38,6 @@ void FocusContent(QWidget* body)
 }
 
 }  // namespace
-
-void DockDispatch(const std::function<void()>& handler)
-{
-    if (Application)
-        Application->Dispatch(handler);
-    else
-        handler();
-}
-
-// ---- look ----
-
-QFont DockFont(const TdxDockingManager* manager)
-{
-    QFont font(Q(manager ? manager->FontName() : std::string("Tahoma")));
-    font.setPixelSize(manager ? manager->FontHeight() : 11);
-    return font;
-}
-
-QIcon DockImage(const TdxDockingManager* manager, int index)
-{
-    if (!manager || !manager->Images() || index < 0)
-        return {};
-    return manager->Images()->Image(index);
-}
-
-void ApplyDockLook(QWidget* widget, const TdxDockingManager* manager)
-{
-    const QColor back = Resolve(manager ? manager->Color() : clBtnFace, QPalette::Button);
-    const QColor text = Resolve(manager ? manager->FontColor() : clBlack, QPalette::WindowText);
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, back);
-    palette.setColor(QPalette::Button, back);
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::ButtonText, text);
-    widget->setPalette(palette);
-    widget->setFont(DockFont(manager));
-    widget->setAutoFillBackground(true);
-}
-
-QIcon DockGlyph(TdxGlyph glyph, const QColor& color)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing, glyph == TdxGlyph::Close);
-    p.setPen(QPen(color, glyph == TdxGlyph::Close ? 1.6 : 1.0));
-    switch (glyph) {
-    case TdxGlyph::Pin:  // standing pin: docked, a click auto-hides
-        p.drawRect(5, 2, 5, 6);
-        p.drawLine(8, 3, 8, 7);
-        p.drawLine(3, 9, 12, 9);
-        p.drawLine(7, 10, 7, 14);
-        break;
-    case TdxGlyph::Unpin:  // lying pin: auto-hidden, a click docks
-        p.drawRect(2, 5, 6, 5);
-        p.drawLine(3, 8, 7, 8);
-        p.drawLine(9, 3, 9, 12);
-        p.drawLine(10, 7, 14, 7);
-        break;
-    case TdxGlyph::Float:
-        p.drawRect(3, 4, 10, 8);
-        p.drawLine(3, 5, 13, 5);
-        break;
-    case TdxGlyph::Dock:
-        p.drawRect(2, 6, 8, 7);
-        p.drawLine(5, 3, 13, 3);
-        p.drawLine(13, 3, 13, 10);
-        p.drawLine(10, 10, 13, 10);
-        p.drawLine(5, 3, 5, 6);
-        break;
-    case TdxGlyph::Close:
-        p.drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
-        p.drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
-        break;
-    }
-    return QIcon(pixmap);
-}
 
 // ---- TdxDockingManager ----
 
@@ -264,10 +157,6 @@ TdxDockSite* TdxDockControl::Host() const
 
 TdxSiteControl::TdxSiteControl(TComponent* AOwner) : TdxDockControl(AOwner, new TdxSiteAnchor) {}
 
-// Which member of a tab group is in front is known from the dock widgets'
-// visibility reports once the window is on the screen, and from the arrangement before.
-void TdxSetShownInLayout(TdxDockPanel* panel, bool value) { panel->FShownInLayout = value; }
-
 // ---- TdxTabContainerDockSite ----
 
 int TdxTabContainerDockSite::ActiveChildIndex() const
@@ -299,9 +188,9 @@ void TdxTabContainerDockSite::SetActiveChildIndex(int value)
         return;
     if (auto* panel = dynamic_cast<TdxDockPanel*>(members[value]); panel && panel->DockWidget()) {
         panel->DockWidget()->raise();
-        TdxSetShownInLayout(panel, true);
+        panel->SetShownInLayout(true);
         for (TdxDockPanel* other : panel->TabbedWith())
-            TdxSetShownInLayout(other, false);
+            other->SetShownInLayout(false);
     }
 }
 
@@ -309,171 +198,42 @@ void TdxTabContainerDockSite::SetActiveChildIndex(int value)
 
 namespace {
 
-// The tree reduced to what Qt's docking area knows: splits, tab groups and panels.
-struct TdxNode {
-    enum Kind { Leaf, Split, Tabs } kind = Leaf;
-    Qt::Orientation orientation = Qt::Vertical;
-    std::vector<TdxNode> kids;
-    std::vector<TdxDockPanel*> panels;
-    std::size_t active = 0;
-    int width = 0;
-    int height = 0;
-};
-
-QDockWidget* Anchor(const TdxNode& node)
+// The description of a control's tree as it stands, for folding.
+TdxDockItem Describe(TdxDockControl* control)
 {
-    return node.kind == TdxNode::Split ? Anchor(node.kids.front()) : node.panels.front()->DockWidget();
-}
-
-bool IsSide(TdxDockingType t)
-{
-    return t == TdxDockingType::dtLeft || t == TdxDockingType::dtTop || t == TdxDockingType::dtRight ||
-           t == TdxDockingType::dtBottom;
-}
-
-// Places one member on a side of the rest of its site.
-TdxNode Wrap(TdxNode side, TdxNode rest, TdxDockingType type)
-{
-    TdxNode node;
-    node.kind = TdxNode::Split;
-    const bool vertical = type == TdxDockingType::dtTop || type == TdxDockingType::dtBottom;
-    node.orientation = vertical ? Qt::Vertical : Qt::Horizontal;
-    const bool first = type == TdxDockingType::dtTop || type == TdxDockingType::dtLeft;
-    TdxNode& a = first ? side : rest;
-    TdxNode& b = first ? rest : side;
-    for (TdxNode* part : {&a, &b}) {
-        // The rest of a site has no size of its own: its members join this split.
-        if (part == &rest && part->kind == TdxNode::Split && part->orientation == node.orientation)
-            for (TdxNode& kid : part->kids)
-                node.kids.push_back(std::move(kid));
-        else
-            node.kids.push_back(std::move(*part));
-    }
-    return node;
-}
-
-bool Fold(TdxDockControl* control, TdxNode& out, std::vector<TdxDockPanel*>& autoHidden)
-{
-    out.width = control->DesignWidth();
-    out.height = control->DesignHeight();
+    TdxDockItem item;
+    item.Name = control->Name();
+    item.DockType = control->DockType();
+    item.Width = control->DesignWidth();
+    item.Height = control->DesignHeight();
     if (auto* panel = dynamic_cast<TdxDockPanel*>(control)) {
-        if (panel->AutoHide()) {
-            autoHidden.push_back(panel);
-            return false;
-        }
-        out.kind = TdxNode::Leaf;
-        out.panels = {panel};
-        return true;
+        item.Class = TdxDockItem::Panel;
+        item.AutoHide = panel->AutoHide();
+        return item;  // a panel's content is no part of the tree
+    }
+    if (auto* tabs = dynamic_cast<TdxTabContainerDockSite*>(control)) {
+        item.Class = TdxDockItem::TabContainer;
+        item.ActiveChildIndex = tabs->ActiveChildIndex();
+    } else if (dynamic_cast<TdxVertContainerDockSite*>(control)) {
+        item.Class = TdxDockItem::VertContainer;
+    } else {
+        item.Class = dynamic_cast<TdxDockSite*>(control) ? TdxDockItem::Host : TdxDockItem::LayoutSite;
+    }
+    for (TdxDockControl* member : control->DockChildren())
+        item.Children.push_back(Describe(member));
+    return item;
+}
+
+// Each panel item of a description of control's tree, with its panel.
+void MapPanels(const TdxDockItem& item, TdxDockControl* control, std::map<const TdxDockItem*, TdxDockPanel*>& panels)
+{
+    if (auto* panel = dynamic_cast<TdxDockPanel*>(control)) {
+        panels[&item] = panel;
+        return;
     }
     const auto members = control->DockChildren();
-    if (auto* tabs = dynamic_cast<TdxTabContainerDockSite*>(control)) {
-        out.kind = TdxNode::Tabs;
-        const int active = tabs->ActiveChildIndex();
-        for (std::size_t i = 0; i < members.size(); ++i) {
-            auto* panel = dynamic_cast<TdxDockPanel*>(members[i]);
-            if (!panel)
-                throw Exception(Format("%s: a tab container holds dock panels only", control->Name().c_str()));
-            if (panel->AutoHide()) {
-                autoHidden.push_back(panel);
-                continue;
-            }
-            if (static_cast<int>(i) == active)
-                out.active = out.panels.size();
-            out.panels.push_back(panel);
-        }
-        return !out.panels.empty();
-    }
-    if (dynamic_cast<TdxVertContainerDockSite*>(control)) {
-        out.kind = TdxNode::Split;
-        out.orientation = Qt::Vertical;
-        for (TdxDockControl* member : members) {
-            TdxNode kid;
-            if (Fold(member, kid, autoHidden))
-                out.kids.push_back(std::move(kid));
-        }
-    } else {
-        // A layout site (or the host): side members around the client member.
-        std::vector<std::pair<TdxDockingType, TdxNode>> sides;
-        std::vector<TdxNode> clients;
-        for (TdxDockControl* member : members) {
-            TdxNode kid;
-            if (!Fold(member, kid, autoHidden))
-                continue;
-            if (IsSide(member->DockType()))
-                sides.emplace_back(member->DockType(), std::move(kid));
-            else
-                clients.push_back(std::move(kid));
-        }
-        TdxNode rest;
-        bool haveRest = true;
-        if (clients.size() == 1) {
-            rest = std::move(clients.front());
-        } else if (clients.size() > 1) {
-            // Several client members share the client area, top to bottom.
-            rest.kind = TdxNode::Split;
-            rest.orientation = Qt::Vertical;
-            rest.kids = std::move(clients);
-        } else {
-            haveRest = false;
-        }
-        for (auto it = sides.rbegin(); it != sides.rend(); ++it) {
-            if (!haveRest) {
-                rest = std::move(it->second);
-                haveRest = true;
-            } else {
-                rest = Wrap(std::move(it->second), std::move(rest), it->first);
-            }
-        }
-        if (!haveRest)
-            return false;
-        if (rest.kind != TdxNode::Split) {
-            out = std::move(rest);
-            return true;
-        }
-        out.kind = TdxNode::Split;
-        out.orientation = rest.orientation;
-        out.kids = std::move(rest.kids);
-    }
-    if (out.kids.empty())
-        return false;
-    if (out.kids.size() == 1) {
-        const int w = out.width, h = out.height;
-        TdxNode only = std::move(out.kids.front());
-        out = std::move(only);
-        if (!out.width)
-            out.width = w;
-        if (!out.height)
-            out.height = h;
-    }
-    return true;
-}
-
-void Place(TdxDockHost* host, const TdxNode& node, bool root)
-{
-    QMainWindow* window = host->MainWindow();
-    if (node.kind == TdxNode::Tabs) {
-        QDockWidget* first = node.panels.front()->DockWidget();
-        for (std::size_t i = 1; i < node.panels.size(); ++i)
-            window->tabifyDockWidget(first, node.panels[i]->DockWidget());
-        for (std::size_t i = 0; i < node.panels.size(); ++i)
-            TdxSetShownInLayout(node.panels[i], i == node.active);
-        node.panels[node.active]->DockWidget()->raise();
-        return;
-    }
-    if (node.kind == TdxNode::Leaf) {
-        TdxSetShownInLayout(node.panels.front(), true);
-        return;
-    }
-    for (std::size_t i = 1; i < node.kids.size(); ++i)
-        window->splitDockWidget(Anchor(node.kids[i - 1]), Anchor(node.kids[i]), node.orientation);
-    std::vector<QDockWidget*> anchors;
-    std::vector<int> sizes;
-    for (const TdxNode& kid : node.kids) {
-        Place(host, kid, false);
-        anchors.push_back(Anchor(kid));
-        sizes.push_back(node.orientation == Qt::Vertical ? kid.height : kid.width);
-    }
-    host->AddPendingSizes(std::move(anchors), std::move(sizes), node.orientation, root);
+    for (std::size_t i = 0; i < members.size(); ++i)
+        MapPanels(item.Children[i], members[i], panels);
 }
 
 }  // namespace
@@ -494,9 +254,12 @@ void TdxDockSite::Loaded()
     if (FArranged || !FHost)
         return;
     SnapshotChildren();
-    TdxNode root;
-    std::vector<TdxDockPanel*> autoHidden;
-    const bool any = Fold(this, root, autoHidden);
+    const TdxDockItem tree = Describe(this);
+    std::map<const TdxDockItem*, TdxDockPanel*> panels;
+    MapPanels(tree, this, panels);
+    TdxArrangeNode root;
+    std::vector<const TdxDockItem*> autoHidden;
+    const bool any = FoldDockTree(tree, root, autoHidden);
     // Every panel of the tree gets its dock widget, arranged or not.
     std::vector<TdxDockControl*> stack{this};
     while (!stack.empty()) {
@@ -509,28 +272,45 @@ void TdxDockSite::Loaded()
     }
     FArranged = true;
     if (any) {
-        MainWindow()->addDockWidget(Qt::RightDockWidgetArea, Anchor(root));
-        Place(FHost, root, true);
-    }
-    for (TdxDockPanel* panel : autoHidden) {
-        if (panel->AutoHidePosition() == TdxAutoHidePosition::ahpUndefined) {
-            switch (panel->DockType()) {
-            case TdxDockingType::dtTop: panel->SetAutoHidePosition(TdxAutoHidePosition::ahpTop); break;
-            case TdxDockingType::dtRight: panel->SetAutoHidePosition(TdxAutoHidePosition::ahpRight); break;
-            case TdxDockingType::dtBottom: panel->SetAutoHidePosition(TdxAutoHidePosition::ahpBottom); break;
-            default: panel->SetAutoHidePosition(TdxAutoHidePosition::ahpLeft); break;
+        // The docking area's side of the arrangement.
+        class Area : public TdxArrangeTarget {
+        public:
+            Area(TdxDockHost* host, const std::map<const TdxDockItem*, TdxDockPanel*>& panels)
+                : FHost(host), FPanels(panels)
+            {
             }
-        }
-        // Auto-hidden is what "not visible" means for it at start: it keeps its tab.
-        panel->FClosed = false;
-        FHost->Collapse(panel);
+            TdxDockPanel* Panel(const TdxDockItem* item) const { return FPanels.at(item); }
+            QDockWidget* Dock(const TdxDockItem* item) const { return Panel(item)->DockWidget(); }
+            void Split(const TdxDockItem* first, const TdxDockItem* second, Qt::Orientation orientation) override
+            {
+                FHost->MainWindow()->splitDockWidget(Dock(first), Dock(second), orientation);
+            }
+            void Tabify(const TdxDockItem* first, const TdxDockItem* other) override
+            {
+                FHost->MainWindow()->tabifyDockWidget(Dock(first), Dock(other));
+            }
+            void ShowInFront(const TdxDockItem* panel, bool front) override { Panel(panel)->SetShownInLayout(front); }
+            void Raise(const TdxDockItem* panel) override { Dock(panel)->raise(); }
+            void Sizes(std::vector<const TdxDockItem*> anchors, std::vector<int> sizes, Qt::Orientation orientation,
+                       bool fillArea) override
+            {
+                std::vector<QDockWidget*> docks;
+                for (const TdxDockItem* anchor : anchors)
+                    docks.push_back(Dock(anchor));
+                FHost->AddPendingSizes(std::move(docks), std::move(sizes), orientation, fillArea);
+            }
+
+        private:
+            TdxDockHost* FHost;
+            const std::map<const TdxDockItem*, TdxDockPanel*>& FPanels;
+        } area(FHost, panels);
+        MainWindow()->addDockWidget(Qt::RightDockWidgetArea, area.Dock(DockAnchor(root)));
+        PlaceDockTree(root, area);
     }
-    // Panels designed invisible start closed, in their place.
+    for (const TdxDockItem* item : autoHidden)
+        panels.at(item)->StartAutoHidden();
     for (TdxDockPanel* panel : FHost->Panels())
-        if (!panel->AutoHide() && panel->FClosed) {
-            panel->FClosed = false;
-            panel->DockWidget()->hide();
-        }
+        panel->StartClosedIfDesigned();
     ApplyManager();
     FHost->ApplyPendingSizes();
 }
@@ -548,93 +328,6 @@ void TdxDockSite::ApplyManager()
         FHost->ApplyLook();
 }
 
-// ---- TdxCaptionBar ----
-
-TdxCaptionBar::TdxCaptionBar(TdxDockPanel* panel, Kind kind, QWidget* parent)
-    : QWidget(parent), FPanel(panel), FKind(kind)
-{
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(4, 2, 2, 2);
-    layout->setSpacing(3);
-    FIcon = new QLabel(this);
-    FIcon->setFixedSize(16, 16);
-    FText = new QLabel(this);
-    FText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    layout->addWidget(FIcon);
-    layout->addWidget(FText, 1);
-    auto button = [this, layout](const char* hint) {
-        auto* b = new QToolButton(this);
-        b->setAutoRaise(true);
-        b->setFixedSize(16, 16);
-        b->setIconSize(QSize(16, 16));
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setToolTip(QString::fromUtf8(hint));
-        layout->addWidget(b);
-        return b;
-    };
-    FPin = button("自動隱藏");
-    FFloat = button("浮動");
-    FClose = button("關閉");
-    connect(FPin, &QToolButton::clicked, this, [this] { DockDispatch([this] { FPanel->SetAutoHide(!FPanel->AutoHide()); }); });
-    connect(FFloat, &QToolButton::clicked, this, [this] { DockDispatch([this] { FPanel->SetFloating(!FPanel->Floating()); }); });
-    connect(FClose, &QToolButton::clicked, this, [this] { DockDispatch([this] { FPanel->SetVisible(false); }); });
-    Update();
-}
-
-QSize TdxCaptionBar::sizeHint() const { return {QWidget::sizeHint().width(), std::max(20, fontMetrics().height() + 6)}; }
-QSize TdxCaptionBar::minimumSizeHint() const { return {60, sizeHint().height()}; }
-
-void TdxCaptionBar::Update()
-{
-    const TdxDockingManager* manager = FPanel->Manager();
-    ApplyDockLook(this, manager);
-    const QIcon icon = DockImage(manager, FPanel->ImageIndex());
-    FIcon->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(16, 16));
-    FIcon->setVisible(!icon.isNull());
-    FText->setText(Q(FPanel->Caption()));
-    const QColor glyphColor = palette().color(QPalette::WindowText);
-    const TdxDockingOptions options = OptionsOf(FPanel);
-    if (FKind == Kind::Slide) {
-        FPin->setIcon(DockGlyph(TdxGlyph::Unpin, glyphColor));
-        FPin->setVisible(true);
-        FFloat->setVisible(false);
-        FClose->setVisible(true);
-    } else if (FPanel->Floating()) {
-        FPin->setVisible(false);
-        FFloat->setIcon(DockGlyph(TdxGlyph::Dock, glyphColor));
-        FFloat->setVisible(true);
-        FClose->setVisible(true);
-    } else {
-        const bool tabbed = !FPanel->TabbedWith().empty();
-        FPin->setIcon(DockGlyph(TdxGlyph::Pin, glyphColor));
-        FPin->setVisible(options.Contains(tabbed ? TdxDockingOption::doTabContainerCanAutoHide
-                                                 : TdxDockingOption::doSideContainerCanAutoHide));
-        FFloat->setIcon(DockGlyph(TdxGlyph::Float, glyphColor));
-        FFloat->setVisible(FPanel->AllowFloating());
-        FClose->setVisible(tabbed || options.Contains(TdxDockingOption::doSideContainerCanClose));
-    }
-    FClose->setIcon(DockGlyph(TdxGlyph::Close, glyphColor));
-}
-
-void TdxCaptionBar::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    event->accept();
-    if (FKind != Kind::Dock || event->button() != Qt::LeftButton)
-        return;
-    if (!OptionsOf(FPanel).Contains(TdxDockingOption::doDblClickDocking))
-        return;
-    if (FPanel->Floating() || FPanel->AllowFloating())
-        DockDispatch([this] { FPanel->SetFloating(!FPanel->Floating()); });
-}
-
-void TdxCaptionBar::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.fillRect(rect(), palette().color(QPalette::Window));
-    p.setPen(palette().color(QPalette::Window).darker(130));
-    p.drawLine(0, height() - 1, width() - 1, height() - 1);
-}
-
 // ---- TdxDockPanel ----
 
 TdxDockPanel::TdxDockPanel(TComponent* AOwner) : TdxDockControl(AOwner, new QWidget) {}
@@ -649,6 +342,7 @@ void TdxDockPanel::Attach(TdxDockHost* host)
     if (FHost)
         return;
     FHost = host;
+    FAttached = true;
     host->AddPanel(this);
     auto* dock = new QDockWidget(host->MainWindow());
     FDockWidget = dock;
@@ -672,7 +366,7 @@ void TdxDockPanel::Attach(TdxDockHost* host)
             return;
         for (TdxDockPanel* panel : FHost->Panels())
             panel->UpdateCaption();
-        if (!floating && OptionsOf(this).Contains(TdxDockingOption::doActivateAfterDocking))
+        if (!floating && DockOptions(this).Contains(TdxDockingOption::doActivateAfterDocking))
             FocusContent(Widget());
     });
     QObject::connect(dock, &QDockWidget::dockLocationChanged, dock, [this] {
@@ -684,11 +378,34 @@ void TdxDockPanel::Attach(TdxDockHost* host)
     UpdateCaption();
 }
 
+void TdxDockPanel::StartAutoHidden()
+{
+    if (FAutoHidePosition == TdxAutoHidePosition::ahpUndefined) {
+        switch (DockType()) {
+        case TdxDockingType::dtTop: FAutoHidePosition = TdxAutoHidePosition::ahpTop; break;
+        case TdxDockingType::dtRight: FAutoHidePosition = TdxAutoHidePosition::ahpRight; break;
+        case TdxDockingType::dtBottom: FAutoHidePosition = TdxAutoHidePosition::ahpBottom; break;
+        default: FAutoHidePosition = TdxAutoHidePosition::ahpLeft; break;
+        }
+    }
+    FClosed = false;
+    FHost->Collapse(this);
+}
+
+void TdxDockPanel::StartClosedIfDesigned()
+{
+    if (FAutoHide || !FClosed)
+        return;
+    FClosed = false;
+    FDockWidget->hide();
+}
+
 void TdxDockPanel::Detach()
 {
     if (FHost)
         FHost->RemovePanel(this);
     FHost = nullptr;
+    FAttached = false;
     delete FDockWidget.data();
 }
 
@@ -774,8 +491,8 @@ void TdxDockPanel::SetAutoHide(bool value)
 
 bool TdxDockPanel::Visible() const
 {
-    if (FOrphaned)
-        return false;
+    if (FAttached && !FHost)
+        return false;  // its host is gone
     if (!FHost)
         return !FAutoHide && !FClosed;
     if (FAutoHide)

@@ -308,21 +308,29 @@ public:
     void ApplyManager() override;
 
 private:
-    friend class TdxCaptionBar;
-    friend class TdxDockHost;
-    friend void TdxSetShownInLayout(TdxDockPanel* panel, bool value);
+    // The host arranges its panels; a tab container brings one to the front.
     friend class TdxDockSite;
+    friend class TdxTabContainerDockSite;
     void Attach(TdxDockHost* host);
     void Detach();
     void UpdateCaption();
+    // Marks the panel as the one its place in the layout shows (the front tab
+    // of its group); once on the screen, its dock widget's reports keep it.
+    void SetShownInLayout(bool value) { FShownInLayout = value; }
+    // Once the tree is arranged: an auto-hidden panel collapses to its tab at
+    // the side its dock type names, unless a position is set (hidden is what
+    // "not visible" means for it at start); a docked panel designed
+    // invisible starts closed, in its place.
+    void StartAutoHidden();
+    void StartClosedIfDesigned();
 
     QPointer<QDockWidget> FDockWidget;
     QPointer<TdxCaptionBar> FCaptionBar;
     std::string FHint;
-    TdxDockHost* FHost = nullptr;
+    QPointer<TdxDockHost> FHost;  // null again once the host is gone
+    bool FAttached = false;       // a host has taken the panel (FHost null then: it is gone)
     bool FAutoHide = false;
     TdxAutoHidePosition FAutoHidePosition = TdxAutoHidePosition::ahpUndefined;
     bool FClosed = false;
     bool FShownInLayout = false;
-    bool FOrphaned = false;  // its host is gone
 };

@@ -8,18 +8,18 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QStyle>
 #include <QTabBar>
 #include <QTimer>
 #include <algorithm>
+
+#include "dock/look.h"
 
 int TdxDockHost::FAnimationTime = 150;
 
 namespace {
 
 constexpr int kBarThickness = 24;
-constexpr int kTabThickness = 22;
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -44,109 +44,6 @@ int SlideExtent(const TdxDockPanel* panel, bool vertical)
 }
 
 }  // namespace
-
-// ---- TdxAutoHideTab ----
-
-namespace {
-
-// East Asian characters stand upright in a vertical caption; other text runs
-// downwards on its side.
-bool Upright(char32_t c)
-{
-    const QChar::Script script = QChar::script(c);
-    return script == QChar::Script_Han || script == QChar::Script_Hiragana || script == QChar::Script_Katakana ||
-           script == QChar::Script_Hangul || script == QChar::Script_Bopomofo || (c >= 0x3000 && c <= 0x303F) ||
-           (c >= 0xFF00 && c <= 0xFFEF);
-}
-
-struct TdxRun {
-    QString text;
-    bool upright;
-};
-
-std::vector<TdxRun> VerticalRuns(const QString& caption)
-{
-    std::vector<TdxRun> runs;
-    for (char32_t c : caption.toUcs4()) {
-        const QString ch = QString::fromUcs4(&c, 1);
-        const bool upright = Upright(c);
-        if (upright || runs.empty() || runs.back().upright)
-            runs.push_back({ch, upright});
-        else
-            runs.back().text += ch;
-    }
-    return runs;
-}
-
-int RunLength(const TdxRun& run, const QFontMetrics& fm)
-{
-    return run.upright ? fm.height() : fm.horizontalAdvance(run.text);
-}
-
-}  // namespace
-
-TdxAutoHideTab::TdxAutoHideTab(TdxDockPanel* panel, bool vertical, QWidget* parent)
-    : QAbstractButton(parent), FPanel(panel), FVertical(vertical)
-{
-    setFocusPolicy(Qt::NoFocus);
-    setToolTip(Q(panel->Hint().empty() ? panel->Caption() : panel->Hint()));
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-}
-
-QSize TdxAutoHideTab::sizeHint() const
-{
-    const bool icon = !DockImage(FPanel->Manager(), FPanel->ImageIndex()).isNull();
-    const QString caption = Q(FPanel->Caption());
-    int text = 0;
-    if (FVertical)
-        for (const TdxRun& run : VerticalRuns(caption))
-            text += RunLength(run, fontMetrics());
-    else
-        text = fontMetrics().horizontalAdvance(caption);
-    const int length = 6 + (icon ? 20 : 0) + text + 6;
-    return FVertical ? QSize(kTabThickness, length) : QSize(length, kTabThickness);
-}
-
-void TdxAutoHideTab::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    const QColor back = palette().color(QPalette::Button);
-    p.fillRect(rect(), isDown() || FPanel->SlidOut() ? back.darker(110) : back);
-    p.setPen(back.darker(150));
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-    const int thickness = FVertical ? width() : height();
-    int at = 6;  // along the tab
-    const QIcon icon = DockImage(FPanel->Manager(), FPanel->ImageIndex());
-    if (!icon.isNull()) {
-        if (FVertical)
-            icon.paint(&p, (thickness - 16) / 2, at, 16, 16);
-        else
-            icon.paint(&p, at, (thickness - 16) / 2, 16, 16);
-        at += 20;
-    }
-    p.setPen(palette().color(QPalette::ButtonText));
-    p.setFont(font());
-    const QString caption = Q(FPanel->Caption());
-    if (!FVertical) {
-        p.drawText(QRect(at, 0, width() - at - 2, thickness), Qt::AlignVCenter | Qt::AlignLeft, caption);
-        return;
-    }
-    const QFontMetrics fm = fontMetrics();
-    for (const TdxRun& run : VerticalRuns(caption)) {
-        const int length = RunLength(run, fm);
-        if (run.upright) {
-            p.drawText(QRect(0, at, thickness, length), Qt::AlignCenter, run.text);
-        } else {
-            // On its side, read with the head tilted to the right.
-            p.save();
-            p.translate(thickness, at);
-            p.rotate(90);
-            p.drawText(QRect(0, 0, length, thickness), Qt::AlignVCenter | Qt::AlignLeft, run.text);
-            p.restore();
-        }
-        at += length;
-    }
-}
 
 // ---- TdxDockHost ----
 
@@ -207,11 +104,8 @@ TdxDockHost::TdxDockHost(TdxDockSite* site) : QObject(site->Widget()), FSite(sit
 
 TdxDockHost::~TdxDockHost()
 {
+    // The panels see their host gone through their guarded pointers to it.
     FAnimation->stop();
-    for (TdxDockPanel* panel : FPanels) {
-        panel->FHost = nullptr;
-        panel->FOrphaned = true;
-    }
 }
 
 QWidget* TdxDockHost::Bar(TdxAutoHidePosition position) const { return FBars[Side(position)]; }
@@ -669,7 +563,7 @@ void TdxDockHost::ApplyLook()
         s.tab->updateGeometry();
     }
     for (TdxDockPanel* panel : FPanels)
-        panel->UpdateCaption();
+        panel->ApplyManager();
     RefreshTabs();
 }
 

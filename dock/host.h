@@ -3,7 +3,6 @@
 // widget), the four side bars of auto-hidden panels, the frames those panels
 // slide out in, and the filters that collapse a slid-out panel again.
 
-#include <QAbstractButton>
 #include <QObject>
 #include <QPointer>
 #include <QVariantAnimation>
@@ -16,65 +15,7 @@
 class QBoxLayout;
 class QFrame;
 class QGridLayout;
-class QLabel;
-class QToolButton;
-
-// Runs a handler for user input as the outermost handler.
-void DockDispatch(const std::function<void()>& handler);
-
-// The drawn pictures of the caption buttons.
-enum class TdxGlyph { Pin, Unpin, Float, Dock, Close };
-QIcon DockGlyph(TdxGlyph glyph, const QColor& color);
-
-// The caption above a panel's content: icon, caption and the pin, float and
-// close buttons. Presses and double clicks on the caption itself go on to the
-// dock widget, which drags, floats and docks the panel.
-class TdxCaptionBar : public QWidget {
-public:
-    enum class Kind { Dock, Slide };
-    TdxCaptionBar(TdxDockPanel* panel, Kind kind, QWidget* parent = nullptr);
-    // Reads icon, caption, look and the state that decides the buttons.
-    void Update();
-    QToolButton* PinButton() const { return FPin; }
-    QToolButton* FloatButton() const { return FFloat; }
-    QToolButton* CloseButton() const { return FClose; }
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
-protected:
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    TdxDockPanel* FPanel;
-    Kind FKind;
-    QLabel* FIcon;
-    QLabel* FText;
-    QToolButton* FPin;
-    QToolButton* FFloat;
-    QToolButton* FClose;
-};
-
-// The manager's look for a widget: background, caption font and colour.
-void ApplyDockLook(QWidget* widget, const TdxDockingManager* manager);
-QFont DockFont(const TdxDockingManager* manager);
-QIcon DockImage(const TdxDockingManager* manager, int index);
-
-// A tab of a side bar: the panel's icon and caption, the caption running
-// downwards on the left and right bars.
-class TdxAutoHideTab : public QAbstractButton {
-public:
-    TdxAutoHideTab(TdxDockPanel* panel, bool vertical, QWidget* parent);
-    TdxDockPanel* Panel() const { return FPanel; }
-    QSize sizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    TdxDockPanel* FPanel;
-    bool FVertical;
-};
+class TdxAutoHideTab;
 
 class TdxDockHost : public QObject {
 public:

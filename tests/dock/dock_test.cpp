@@ -18,6 +18,7 @@
 
 #include "dock/host.h"
 #include "dock/icons.h"
+#include "dock/look.h"
 #include "forms/alignlayout.h"
 #include "forms/application.h"
 #include "forms/comctrls.h"
