@@ -14,11 +14,11 @@
 #include <fstream>
 #include <mutex>
 #include <set>
-#include <sstream>
 
 #include <unicode/ucol.h>
 #include <unicode/ustring.h>
 
+#include "shell/mounts.h"
 #include "text/collation.h"
 
 namespace shell {
@@ -150,31 +150,6 @@ int DriveRank(char kind)
     }
 }
 
-// Mount points are written with octal escapes for space, tab, newline and "\".
-std::string UnescapeMountField(const std::string& field)
-{
-    std::string out;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            const std::string digits = field.substr(i + 1, 3);
-            if (digits.size() == 3 && std::all_of(digits.begin(), digits.end(),
-                                                  [](char c) { return c >= '0' && c <= '7'; })) {
-                out += static_cast<char>(std::stoi(digits, nullptr, 8));
-                i += 3;
-                continue;
-            }
-        }
-        out += field[i];
-    }
-    return out;
-}
-
-bool Under(const std::string& path, const std::string& folder)
-{
-    return path == folder || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-                              path[folder.size()] == '/');
-}
-
 std::string EnvOr(const char* name, const std::string& fallback)
 {
     const char* value = std::getenv(name);
@@ -200,46 +175,6 @@ std::string UserDir(const std::string& home, const std::string& key, const std::
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------------------
-// Mount table
-
-std::vector<TMountEntry> ReadMountTable(const std::string& file)
-{
-    std::vector<TMountEntry> entries;
-    std::ifstream in(file);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        TMountEntry entry;
-        if (!(fields >> entry.Device >> entry.Path >> entry.Type >> entry.Options))
-            continue;
-        entry.Device = UnescapeMountField(entry.Device);
-        entry.Path = UnescapeMountField(entry.Path);
-        entries.push_back(std::move(entry));
-    }
-    return entries;
-}
-
-bool IsRealFileSystem(const TMountEntry& entry)
-{
-    static const std::set<std::string> pseudo = {
-        "proc",     "sysfs",     "cgroup",     "cgroup2",     "tmpfs",      "devtmpfs",   "devpts",
-        "securityfs", "pstore",  "debugfs",    "tracefs",     "configfs",   "fusectl",    "mqueue",
-        "hugetlbfs", "bpf",      "autofs",     "binfmt_misc", "efivarfs",   "rpc_pipefs", "nsfs",
-        "ramfs",    "squashfs",  "overlay",    "selinuxfs",   "nfsd",       "fuse.gvfsd-fuse",
-        "fuse.portal", "fuse.lxcfs", "cpuset",  "none"};
-    if (entry.Path.empty() || entry.Path[0] != '/' || pseudo.count(entry.Type))
-        return false;
-    if (entry.Options.find("x-gvfs-hide") != std::string::npos)
-        return false;
-    for (const char* system : {"/proc", "/sys", "/dev"})
-        if (Under(entry.Path, system))
-            return false;
-    if (Under(entry.Path, "/run") && !Under(entry.Path, "/run/media"))
-        return false;
-    return true;
-}
 
 // ---------------------------------------------------------------------------
 // The namespace
@@ -300,7 +235,7 @@ std::vector<TDrive> TLinuxNamespace::Drives() const
                                                       "fuse.rclone", "9p", "ceph", "glusterfs"};
         if (network.count(entry.Type))
             kind = 'N';
-        else if (Under(entry.Path, "/media") || Under(entry.Path, "/run/media"))
+        else if (IsPathUnder(entry.Path, "/media") || IsPathUnder(entry.Path, "/run/media"))
             kind = 'V';
         volumes.push_back({kind, entry.Path});
     }
@@ -562,7 +497,7 @@ public:
         // The drive holding the path most closely.
         TDrive best{'R', "/"};
         for (const TDrive& drive : FSpace->Drives())
-            if (Under(normal, drive.Path) && drive.Path.size() > best.Path.size())
+            if (IsPathUnder(normal, drive.Path) && drive.Path.size() > best.Path.size())
                 best = drive;
         TItemIdList list(MakeIdList(ItemPayload(kComputer, kFlagFolder, {})));
         list = TItemIdList(ConcatIdLists(

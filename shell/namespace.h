@@ -126,12 +126,4 @@ void SetCurrentNamespace(std::shared_ptr<TLinuxNamespace> value);
 std::shared_ptr<IShellFolder> GetDesktopFolder();
 bool GetSpecialFolderLocation(int csidl, TItemIdList& absolute);
 
-// Mount table parsing, exposed for tests: the mount points of real file
-// systems listed in a /proc/self/mounts style file, in file order, unescaped.
-struct TMountEntry {
-    std::string Device, Path, Type, Options;
-};
-std::vector<TMountEntry> ReadMountTable(const std::string& file);
-bool IsRealFileSystem(const TMountEntry& entry);
-
 }  // namespace shell

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "shell/mounts.h"
 #include "shell/namespace.h"
 #include "tests/shell/temp_folder.h"
 
