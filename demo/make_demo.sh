@@ -7,11 +7,9 @@
 # ID3v2 tag (python3-mutagen). Needs espeak-ng, sox, lame and python3-mutagen.
 set -euo pipefail
 cd "$(dirname "$0")"
+. ../scripts/mutagen.sh
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-# Debian's python3-mutagen is installed for the system's Python.
-python=/usr/bin/python3
-[ -x "$python" ] || python=python3
 
 # song NAME LENGTH VOICE CHORD -- then "seconds|text" lines on stdin, which are
 # also kept in $work/NAME.lines for the lyrics written below.

@@ -9,14 +9,7 @@ mkdir -p "$out"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 
-python=
-for candidate in python3 /usr/bin/python3; do
-    if "$candidate" -c 'import mutagen' 2>/dev/null; then
-        python="$candidate"
-        break
-    fi
-done
-[ -n "$python" ] || { echo "make_bench_mp3s.sh: python3-mutagen is missing" >&2; exit 1; }
+. "$(dirname "$0")/../../scripts/mutagen.sh"
 
 sox -n -r 44100 -c 2 "$tmp/tone.wav" synth 1.0 sine 440 vol 0.5
 lame --quiet -t -b 128 "$tmp/tone.wav" "$tmp/second.mp3"

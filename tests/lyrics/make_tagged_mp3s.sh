@@ -8,15 +8,7 @@ mkdir -p "$out"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 
-# The Python that has mutagen (Debian's, when another python3 comes first).
-python=
-for candidate in python3 /usr/bin/python3; do
-    if "$candidate" -c 'import mutagen' 2>/dev/null; then
-        python="$candidate"
-        break
-    fi
-done
-[ -n "$python" ] || { echo "make_tagged_mp3s.sh: python3-mutagen is missing" >&2; exit 1; }
+. "$(dirname "$0")/../../scripts/mutagen.sh"
 
 sox -n -r 44100 -c 1 "$tmp/tone44.wav" synth 0.5 sine 440 vol 0.5
 sox -n -r 48000 -c 1 "$tmp/tone48.wav" synth 0.5 sine 440 vol 0.5
