@@ -1,44 +1,97 @@
 // The program: starts the application, creates the main window and runs the
 // message loop until the window closes.
-//   Project1 [FOLDER | SONG.mp3]
+//   Project1 [--play-pause | --next | --previous] [FOLDER | SONG.mp3]
 // A folder is selected in the folder tree and loaded; a song's folder is
-// loaded and the song played.
+// loaded and the song played. While a player runs, a second start hands its
+// folder or song (or its action) to that player over the session bus, which
+// comes to the front, and exits; without a bus the program starts as ever.
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QTimer>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 
+#include "app/DesktopWindow.h"
 #include "app/Unit1.h"
+#include "desktop/Drop.h"
+#include "desktop/Identity.h"
+#include "desktop/Instance.h"
+#include "desktop/Mpris.h"
 #include "forms/application.h"
 #include "media/MPlayer.h"
 #include "shell/ShellCtrls.h"
 
+namespace {
+
+// How long the start waits for the session bus at most.
+constexpr int kBusWaitMs = 500;
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    std::string argument;
+    std::string action;
+    for (int i = 1; i < argc; ++i) {
+        const char* word = argv[i];
+        if (std::strcmp(word, "--play-pause") == 0 || std::strcmp(word, "--next") == 0 ||
+            std::strcmp(word, "--previous") == 0)
+            action = word + 2;
+        else if (argument.empty())
+            argument = word;
+    }
+
+    QApplication qtApp(argc, argv);
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(desktop::kAppId));
+    desktop::TSessionBus bus(kBusWaitMs);
+    const desktop::TSessionBus::TClaim claim = bus.Claim();
+    if (claim == desktop::TSessionBus::TClaim::HeldByOther) {
+        if (action.empty() ? bus.HandOff(argument) : bus.SendAction(action))
+            return 0;
+        // The running player did not answer: this one starts on its own.
+    }
+    if (!action.empty()) {
+        std::fprintf(stderr, "Project1: --%s: no player is running\n", action.c_str());
+        return 1;
+    }
+
     // The folder tree's shared desktop record exists before any window.
     InitializeShell();
-    QApplication qtApp(argc, argv);
     TApplication app;
     app.Initialize();
     TMediaPlayer::SetHandlerDispatcher([](const std::function<void()>& handler) { Application->Dispatch(handler); });
 
     // frmMain is set by the window itself as its construction begins.
     auto* window = new TfrmMain(&app, TPlayerServices::System());
+    TDesktopWindow desktopWindow(window);
+    std::unique_ptr<desktop::TMprisService> mpris;
+    if (claim == desktop::TSessionBus::TClaim::Claimed) {
+        bus.Attach(&desktopWindow);
+        mpris = std::make_unique<desktop::TMprisService>(&desktopWindow, bus.Connection());
+        mpris->Register();
+    }
+    new desktop::TDropTarget(
+        window->Window(), [&desktopWindow](const std::string& file) { return desktopWindow.IsSong(file); },
+        [window](const std::string& path) { window->OpenArgument(path); });
     window->Show();
     // Once the window has been shown and painted, the media backend gets
     // ready in the background, so that the first song starts at once.
     std::thread warmUp;
     QTimer::singleShot(500, [&warmUp] { warmUp = std::thread(TPlayerServices::WarmUpMedia); });
-    if (argc > 1) {
+    if (!argument.empty()) {
         // Once the window is up: the argument's work is the user's first action.
-        const std::string argument = argv[1];
         QTimer::singleShot(0, [window, argument] { Application->Dispatch([&] { window->OpenArgument(argument); }); });
     }
 
     app.Run();
     if (warmUp.joinable())
         warmUp.join();
+    mpris.reset();
+    bus.Attach(nullptr);
     delete window;
     FinalizeShell();
     return 0;

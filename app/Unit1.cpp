@@ -166,6 +166,8 @@ void TfrmMain::btnPlayClick(TObject*)
     FStartedRecId = listed && dxMemDataFileName2->AsString() == FPlayer->FileName()
                         ? dxMemData->RecIdField()->AsInteger()
                         : 0;
+    FPlayingPath = FPlayer->FileName();
+    ++FSongStarts;
     Timer1->SetEnabled(true);
     FFirstTick = true;
     AlignTicks(0);

@@ -161,6 +161,9 @@ public:
     bool Playing() const { return FPlaying; }
     const std::string& CurrentPath() const { return FCurrentPath; }
     const std::string& CurrentTitle() const { return FCurrentTitle; }
+    // The song last started and how many starts there have been.
+    const std::string& PlayingPath() const { return FPlayingPath; }
+    int SongStarts() const { return FSongStarts; }
     TMediaPlayer* Player() const { return FPlayer; }
     const TPlayerServices& Services() const { return FServices; }
 
@@ -183,6 +186,8 @@ private:
     // RecId of the song table's record that was last started; 0 when none of
     // the present scan was.
     int32_t FStartedRecId = 0;
+    std::string FPlayingPath;
+    int FSongStarts = 0;
     TSearchRec FSearchRec;
     TMediaPlayer* FPlayer = nullptr;
 

@@ -1,0 +1,6 @@
+#pragma once
+// The desktop layer's trace, "player.desktop" (off by default).
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcDesktop)
