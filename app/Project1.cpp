@@ -34,6 +34,8 @@ constexpr int kBusWaitMs = 500;
 
 int main(int argc, char** argv)
 {
+    // Whether a session bus answers is asked while the application starts.
+    desktop::TBusProbe probe;
     std::string argument;
     std::string action;
     for (int i = 1; i < argc; ++i) {
@@ -47,7 +49,7 @@ int main(int argc, char** argv)
 
     QApplication qtApp(argc, argv);
     QGuiApplication::setDesktopFileName(QString::fromUtf8(desktop::kAppId));
-    desktop::TSessionBus bus(kBusWaitMs);
+    desktop::TSessionBus bus(probe.Answered(kBusWaitMs));
     const desktop::TSessionBus::TClaim claim = bus.Claim();
     if (claim == desktop::TSessionBus::TClaim::HeldByOther) {
         if (action.empty() ? bus.HandOff(argument) : bus.SendAction(action))

@@ -6,21 +6,30 @@
 #include <QDBusReply>
 #include <QStringList>
 #include <QUrl>
+#include <QCoreApplication>
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
-#include <future>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "desktop/Identity.h"
 #include "desktop/Later.h"
 #include "desktop/log.h"
 
-Q_LOGGING_CATEGORY(lcDesktop, "player.desktop")
+// Debug lines are off until the logging rules turn them on.
+Q_LOGGING_CATEGORY(lcDesktop, "player.desktop", QtInfoMsg)
 
 namespace desktop {
 
 namespace {
 
-constexpr const char* kConnectionName = "player-session";
 constexpr const char* kApplicationInterface = "org.freedesktop.Application";
 // How long a call to the bus or the running player may take.
 constexpr int kCallTimeoutMs = 3000;
@@ -81,38 +90,93 @@ private:
     TInstanceService* FService;
 };
 
-TSessionBus::TSessionBus(int waitMs)
+namespace {
+
+long long NowMs()
 {
-    auto done = std::make_shared<std::promise<QString>>();
-    std::future<QString> result = done->get_future();
-    FConnecting = std::thread([done] {
-        const QDBusConnection connection =
-            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QString::fromUtf8(kConnectionName));
-        done->set_value(connection.isConnected() ? QString() : connection.lastError().message());
-    });
-    if (result.wait_for(std::chrono::milliseconds(waitMs)) != std::future_status::ready) {
-        qCDebug(lcDesktop, "session bus: no answer within %d ms", waitMs);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+TBusProbe::TBusProbe() : FStartMs(NowMs())
+{
+    int ends[2];
+    if (::pipe(ends) != 0)
         return;
+    FChild = ::fork();
+    if (FChild == 0) {
+        // The child: its end of the pipe closes as it exits. It says nothing,
+        // holds none of the program's output open, and ends with the program
+        // or after the bus's own time limit, whichever comes first.
+        ::close(ends[0]);
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, STDIN_FILENO);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        ::alarm(30);
+        int argc = 1;
+        char name[] = "Project1";
+        char* argv[] = {name, nullptr};
+        const QCoreApplication probe(argc, argv);
+        ::_exit(QDBusConnection::sessionBus().isConnected() ? 0 : 1);
     }
-    FConnecting.join();
-    const QString error = result.get();
-    FConnected = error.isNull();
-    if (FConnected)
-        qCDebug(lcDesktop, "session bus: connected");
+    ::close(ends[1]);
+    if (FChild < 0)
+        ::close(ends[0]);
     else
-        qCDebug(lcDesktop, "session bus: none (%s)", qUtf8Printable(error));
+        FPipe = ends[0];
+}
+
+TBusProbe::~TBusProbe()
+{
+    if (FChild > 0) {
+        ::kill(FChild, SIGKILL);
+        ::waitpid(FChild, nullptr, 0);
+    }
+    if (FPipe >= 0)
+        ::close(FPipe);
+}
+
+bool TBusProbe::Answered(int waitMs)
+{
+    if (FChild <= 0)
+        return false;
+    pollfd end{FPipe, POLLIN, 0};
+    int ready = 0;
+    do {
+        const long long left = std::max(0LL, FStartMs + waitMs - NowMs());
+        ready = ::poll(&end, 1, static_cast<int>(left));
+    } while (ready < 0 && errno == EINTR);
+    if (ready <= 0) {
+        qCDebug(lcDesktop, "session bus: no answer within %d ms", waitMs);
+        // An address that fails at once: no later use of the bus waits.
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/dev/null/no-answer", 1);
+        return false;
+    }
+    int status = 0;
+    ::waitpid(FChild, &status, 0);
+    FChild = -1;
+    const bool answered = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    qCDebug(lcDesktop, "session bus: %s", answered ? "answers" : "none");
+    return answered;
+}
+
+TSessionBus::TSessionBus(bool answered)
+{
+    FConnected = answered && QDBusConnection::sessionBus().isConnected();
 }
 
 TSessionBus::~TSessionBus()
 {
     if (FService)
         Connection().unregisterObject(QString::fromUtf8(kAppPath));
-    FService.reset();
-    if (FConnecting.joinable())
-        FConnecting.join();
 }
 
-QDBusConnection TSessionBus::Connection() const { return QDBusConnection(QString::fromUtf8(kConnectionName)); }
+QDBusConnection TSessionBus::Connection() const { return QDBusConnection::sessionBus(); }
 
 TSessionBus::TClaim TSessionBus::Claim()
 {

@@ -11,7 +11,7 @@
 #include <QObject>
 #include <memory>
 #include <string>
-#include <thread>
+#include <sys/types.h>
 
 #include "desktop/PlayerWindow.h"
 
@@ -19,13 +19,34 @@ namespace desktop {
 
 class TInstanceService;
 
+// Asks a child process whether the session bus answers. A bus that accepts
+// connections but never answers would hold up whichever thread first connects
+// (libdbus waits 25 s, and Qt's accessibility bridge connects while the
+// window is being built); the child bears that wait instead.
+class TBusProbe {
+public:
+    // Starts the probe. Call it first in the program, while the process has
+    // one thread.
+    TBusProbe();
+    ~TBusProbe();
+    TBusProbe(const TBusProbe&) = delete;
+    TBusProbe& operator=(const TBusProbe&) = delete;
+
+    // Waits at most waitMs (from the start of the probe) for its answer. A
+    // bus that has not answered by then is turned off for the process, so
+    // that every later use of it fails at once.
+    bool Answered(int waitMs);
+
+private:
+    pid_t FChild = -1;
+    int FPipe = -1;
+    long long FStartMs = 0;
+};
+
 class TSessionBus {
 public:
-    // Connects to the session bus, waiting at most waitMs. No bus, or one that
-    // has not answered in that time, leaves the link unconnected; a late
-    // connection is then not used.
-    explicit TSessionBus(int waitMs);
-    // Waits for a connection still being made (the bus's own time limit).
+    // Connects to the session bus when the probe found one that answers.
+    explicit TSessionBus(bool answered);
     ~TSessionBus();
     TSessionBus(const TSessionBus&) = delete;
     TSessionBus& operator=(const TSessionBus&) = delete;
@@ -49,7 +70,6 @@ public:
 private:
     bool CallRunning(const QString& method, const QVariantList& arguments);
 
-    std::thread FConnecting;
     bool FConnected = false;
     std::unique_ptr<TInstanceService> FService;
 };

@@ -1,5 +1,6 @@
 #pragma once
-// The desktop layer's trace, "player.desktop" (off by default).
+// The desktop layer's trace, "player.desktop": off by default,
+// QT_LOGGING_RULES="player.desktop.debug=true" turns it on.
 
 #include <QLoggingCategory>
 
