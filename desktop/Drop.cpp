@@ -1,5 +1,6 @@
 #include "desktop/Drop.h"
 
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -11,11 +12,12 @@
 
 namespace desktop {
 
-TDropTarget::TDropTarget(QWidget* widget, TAccepts accepts, TOpen open)
-    : QObject(widget), FAccepts(std::move(accepts)), FOpen(std::move(open))
+TDropTarget::TDropTarget(QWidget* window, TAccepts accepts, TOpen open)
+    : QObject(window), FWindow(window), FAccepts(std::move(accepts)), FOpen(std::move(open))
 {
-    widget->setAcceptDrops(true);
-    widget->installEventFilter(this);
+    window->setAcceptDrops(true);
+    // The drag events of every control of the window pass here first.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 std::string TDropTarget::DroppedPath(const QMimeData* data) const
@@ -34,25 +36,27 @@ std::string TDropTarget::DroppedPath(const QMimeData* data) const
 
 bool TDropTarget::eventFilter(QObject* watched, QEvent* event)
 {
-    switch (event->type()) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != FWindow)
+        return false;
+    switch (type) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (DroppedPath(drag->mimeData()).empty()) {
-            drag->ignore();
-        } else {
-            drag->setDropAction(Qt::CopyAction);
-            drag->accept();
-        }
+        if (DroppedPath(drag->mimeData()).empty())
+            return false;
+        drag->setDropAction(Qt::CopyAction);
+        drag->accept();
         return true;
     }
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         const std::string path = DroppedPath(drop->mimeData());
-        if (path.empty()) {
-            drop->ignore();
-            return true;
-        }
+        if (path.empty())
+            return false;
         drop->setDropAction(Qt::CopyAction);
         drop->accept();
         // After the drop has been answered, so that the source is not held up
@@ -64,7 +68,7 @@ bool TDropTarget::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     default:
-        return QObject::eventFilter(watched, event);
+        return false;
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Drag and drop on a window: a folder, or a file that accepts() takes, is
-// handed to open() when dropped; anything else is refused as it is dragged in.
-// Only the first dropped item counts.
+// handed to open() when dropped anywhere on the window, its text boxes too;
+// other drags are left to the control under the mouse (text stays text) or
+// refused. Only the first dropped item counts.
 
 #include <QObject>
 #include <functional>
@@ -16,8 +17,8 @@ class TDropTarget : public QObject {
 public:
     using TAccepts = std::function<bool(const std::string& file)>;
     using TOpen = std::function<void(const std::string& path)>;
-    // Makes widget accept drops; the target is a child of widget.
-    TDropTarget(QWidget* widget, TAccepts accepts, TOpen open);
+    // Makes window accept drops; the target is a child of window.
+    TDropTarget(QWidget* window, TAccepts accepts, TOpen open);
 
     // The local folder or accepted file that the data carries first; empty
     // when there is none.
@@ -27,6 +28,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QWidget* FWindow;
     TAccepts FAccepts;
     TOpen FOpen;
 };

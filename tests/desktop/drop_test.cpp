@@ -1,11 +1,14 @@
-// Drag and drop on a window: folders and songs are taken, anything else is
-// refused while it is dragged in, and a drop hands over its path once the
-// drop has been answered.
+// Drag and drop on a window: folders and songs are taken, on the window and
+// on its text box alike, anything else is refused (or left to the text box)
+// while it is dragged in, and a drop hands over its path once the drop has
+// been answered.
 
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
 #include <QUrl>
 #include <QWidget>
 #include <filesystem>
@@ -24,22 +27,26 @@ protected:
         std::filesystem::create_directories(dir / "album");
         for (const char* name : {"song.MP3", "notes.txt"})
             std::ofstream(dir / name) << "x";
+        (new QVBoxLayout(&window))->addWidget(memo = new QPlainTextEdit);
         target = new desktop::TDropTarget(
             &window, [](const std::string& file) { return file.ends_with(".MP3"); },
             [this](const std::string& path) { opened.push_back(path); });
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
-    // Drags the URLs in; true when the window takes them. Drops them when asked.
-    bool Drag(const QList<QUrl>& urls, bool drop = false)
+    // Drags the URLs onto a widget of the window; true when it takes them.
+    // Drops them when asked.
+    bool Drag(const QList<QUrl>& urls, bool drop = false, QWidget* onto = nullptr)
     {
+        onto = onto ? onto : &window;
         QMimeData data;
         data.setUrls(urls);
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&window, &enter);
+        enter.ignore();
+        QApplication::sendEvent(onto, &enter);
         if (drop && enter.isAccepted()) {
             QDropEvent event(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(&window, &event);
+            QApplication::sendEvent(onto, &event);
             EXPECT_TRUE(event.isAccepted());
             EXPECT_EQ(event.dropAction(), Qt::CopyAction);
         }
@@ -49,6 +56,7 @@ protected:
 
     std::filesystem::path dir;
     QWidget window;
+    QPlainTextEdit* memo = nullptr;
     desktop::TDropTarget* target = nullptr;
     std::vector<std::string> opened;
 };
@@ -72,6 +80,11 @@ TEST_F(DropTest, ADropHandsOverItsPathAfterTheDropIsAnswered)
     EXPECT_TRUE(opened.empty());
     QCoreApplication::processEvents();
     ASSERT_EQ(opened, std::vector<std::string>{(dir / "song.MP3").string()});
+    // Dropped on the text box, a folder opens and is not written into it.
+    ASSERT_TRUE(Drag({File("album")}, true, memo->viewport()));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opened.back(), (dir / "album").string());
+    EXPECT_TRUE(memo->toPlainText().isEmpty());
 }
 
 }  // namespace
