@@ -1,12 +1,12 @@
 #include "desktop/Instance.h"
 
+#include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QStringList>
 #include <QUrl>
-#include <QCoreApplication>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -103,8 +103,10 @@ long long NowMs()
 
 TBusProbe::TBusProbe() : FStartMs(NowMs())
 {
+    // Not inherited by what the child may start (libdbus can launch a bus),
+    // so that the pipe closes when the child ends.
     int ends[2];
-    if (::pipe(ends) != 0)
+    if (::pipe2(ends, O_CLOEXEC) != 0)
         return;
     FChild = ::fork();
     if (FChild == 0) {

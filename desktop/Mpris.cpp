@@ -173,7 +173,7 @@ public slots:
         }
         if (!refusal.isEmpty()) {
             message.setDelayedReply(true);
-            QDBusConnection(FConnectionName).send(
+            FService->Connection().send(
                 message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"), refusal));
             return;
         }
@@ -185,9 +185,6 @@ public slots:
 
 signals:
     void Seeked(qlonglong Position);
-
-public:
-    QString FConnectionName;
 
 private:
     TPlayerState State() const { return FService->Window()->State(); }
@@ -203,8 +200,7 @@ TMprisService::TMprisService(TPlayerWindow* window, QDBusConnection connection)
     : FWindow(window), FConnection(std::move(connection))
 {
     new TMprisRootAdaptor(this);
-    auto* player = new TMprisPlayerAdaptor(this);
-    player->FConnectionName = FConnection.name();
+    new TMprisPlayerAdaptor(this);
     FLast = FWindow->State();
     if (Application)
         FIdleId = Application->AddIdleHandler([this](TObject*, bool&) { Refresh(); });

@@ -37,6 +37,7 @@ public:
     QVariantMap Metadata(const TPlayerState& state) const;
 
     TPlayerWindow* Window() const { return FWindow; }
+    const QDBusConnection& Connection() const { return FConnection; }
     // Runs a command of the window on its loop, as user input runs.
     void Later(std::function<void(TPlayerWindow*)> command);
 

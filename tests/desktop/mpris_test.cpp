@@ -282,6 +282,14 @@ TEST_F(Mpris, OpenAndASecondStartPlayTheirSongInTheRunningPlayer)
     EXPECT_EQ(action->exitCode(), 0);
     delete action;
     EXPECT_TRUE(StatusIs("Paused"));
+    // With nothing to hand over, a second start only raises the window.
+    QProcess* raise = StartPlayer({});
+    ASSERT_TRUE(raise->waitForFinished(5000));
+    EXPECT_EQ(raise->exitCode(), 0);
+    delete raise;
+    EXPECT_EQ(Get("status"), "Paused");
+    EXPECT_EQ(Get("metadata xesam:title"), "Morning Light");
+    EXPECT_EQ(Exec("playerctl", {"-l"}).out, "lyricplayer");
 }
 
 TEST_F(Mpris, QuitClosesTheWindow)
