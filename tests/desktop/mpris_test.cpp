@@ -179,7 +179,7 @@ TEST_F(Mpris, EachCommandDoesWhatItsButtonDoes)
     EXPECT_GE(Position(), 7.0);
     EXPECT_EQ(Get("metadata mpris:trackid"), first);
     Ctl({"next"});
-    EXPECT_TRUE(TitleIs("Morning Light"));
+    EXPECT_TRUE(TitleIs("Evening Train"));
     EXPECT_NE(Get("metadata mpris:trackid"), first);
     Ctl({"previous"});
     EXPECT_TRUE(TitleIs("Counting Stars"));
@@ -259,7 +259,7 @@ TEST_F(Mpris, BadInputFromTheBusChangesNothing)
     EXPECT_TRUE(StatusIs("Playing"));
     EXPECT_LT(Position(), 1.5);
     Ctl({"position", "1000+"});
-    EXPECT_TRUE(TitleIs("Morning Light"));
+    EXPECT_TRUE(TitleIs("Evening Train"));
 }
 
 TEST_F(Mpris, OpenAndASecondStartPlayTheirSongInTheRunningPlayer)
