@@ -229,17 +229,16 @@ bool TMprisService::Register()
 
 QDBusObjectPath TMprisService::TrackId(const TPlayerState& state) const
 {
-    if (state.SongStart == 0)
-        return QDBusObjectPath(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
     return QDBusObjectPath(QStringLiteral("%1/Track/%2").arg(QString::fromUtf8(kAppPath)).arg(state.SongStart));
 }
 
 QVariantMap TMprisService::Metadata(const TPlayerState& state) const
 {
+    // Empty until a song has been started.
     QVariantMap metadata;
-    metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(TrackId(state)));
     if (state.SongStart == 0)
         return metadata;
+    metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(TrackId(state)));
     metadata.insert(QStringLiteral("mpris:length"), static_cast<qlonglong>(state.LengthMs * 1000));
     metadata.insert(QStringLiteral("xesam:title"), QString::fromStdString(state.Title));
     metadata.insert(QStringLiteral("xesam:url"),

@@ -31,8 +31,7 @@ public:
     // what changed. Runs after each idle pass.
     void Refresh();
 
-    // The id of the song last started (the MPRIS2 "no track" path before the
-    // first), and its metadata.
+    // The id of the song last started, and its metadata.
     QDBusObjectPath TrackId(const TPlayerState& state) const;
     QVariantMap Metadata(const TPlayerState& state) const;
 

@@ -68,6 +68,11 @@ Result Bus(const QString& method, const QStringList& arguments)
     return Exec(QStringLiteral("gdbus"), words + arguments);
 }
 
+std::string Property(const QString& name)
+{
+    return Bus("org.freedesktop.DBus.Properties.Get", {"org.mpris.MediaPlayer2.Player", name}).out;
+}
+
 // A window of the program on the X server, mapped and viewable.
 bool WindowShows(const char* name)
 {
@@ -110,7 +115,9 @@ protected:
             std::filesystem::copy_file(entry.path(), songs / entry.path().filename());
         player = StartPlayer({QString::fromStdString(songs.string())});
         // The folder is listed once a song can be played.
-        ASSERT_TRUE(WaitFor([] { return Ctl({"metadata", "mpris:trackid"}).code == 0; }, 20000));
+        ASSERT_TRUE(WaitFor([] { return Property("CanPlay") == "(<true>,)"; }, 20000));
+        // No song has started yet.
+        EXPECT_EQ(Property("Metadata"), "(<@a{sv} {}>,)");
     }
     static void TearDownTestSuite()
     {
