@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <taglib/mpegfile.h>
 
 #include "desktop/Identity.h"
 #include "forms/application.h"
@@ -31,6 +32,13 @@ QString StatusText(TPlaybackStatus status)
         break;
     }
     return QStringLiteral("Stopped");
+}
+
+// True when TagLib finds MPEG audio of some length in the file.
+bool HoldsMpegAudio(const std::string& path)
+{
+    TagLib::MPEG::File file(path.c_str(), true, TagLib::AudioProperties::Fast);
+    return file.isValid() && file.audioProperties() && file.audioProperties()->lengthInMilliseconds() > 0;
 }
 
 bool SameSong(const TPlayerState& a, const TPlayerState& b)
@@ -168,7 +176,7 @@ public slots:
             path = file.absoluteFilePath().toStdString();
             if (!file.exists())
                 refusal = QStringLiteral("%1: no such file").arg(uri);
-            else if (!file.isFile() || !FService->Window()->IsSong(path))
+            else if (!file.isFile() || !FService->Window()->IsSong(path) || !HoldsMpegAudio(path))
                 refusal = QStringLiteral("%1: not an MP3 song").arg(uri);
         }
         if (!refusal.isEmpty()) {

@@ -239,16 +239,19 @@ TEST_F(Mpris, BadInputFromTheBusChangesNothing)
     const std::string track = Get("metadata mpris:trackid");
     const double at = Position();
     std::filesystem::copy_file(songs / "Morning Light.txt", songs / "notes.txt");
+    std::filesystem::copy_file(songs / "Morning Light.txt", songs / "not a song.mp3");
     const std::pair<std::string, const char*> refused[] = {
         {"http://example.com/song.mp3", "only file:// URIs are supported"},
         {Uri("missing.mp3"), "no such file"},
         {Uri("notes.txt"), "not an MP3 song"},
+        {Uri("not a song.mp3"), "not an MP3 song"},
         {QUrl::fromLocalFile(QString::fromStdString(songs.string())).toString().toStdString(), "not an MP3 song"}};
     for (const auto& [uri, message] : refused) {
         const Result result = Ctl({"open", QString::fromStdString(uri)});
         EXPECT_NE(result.code, 0) << uri;
         EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
     }
+    std::filesystem::remove(songs / "not a song.mp3");
     // A position for another track, or outside the song.
     EXPECT_EQ(Bus("org.mpris.MediaPlayer2.Player.SetPosition", {"/io/github/lyricplayer/LyricPlayer/Track/999", "1000000"}).code, 0);
     EXPECT_EQ(Bus("org.mpris.MediaPlayer2.Player.SetPosition", {QString::fromStdString(track), "99000000"}).code, 0);
