@@ -47,6 +47,7 @@ TfrmMain::TfrmMain(TComponent* AOwner, TPlayerServices services) : TForm(AOwner)
     if (FServices.Namespace)
         shell::SetCurrentNamespace(FServices.Namespace);
     LoadDesign();
+    CreateLyricControls();
     DoCreate();
 }
 
@@ -142,6 +143,7 @@ void TfrmMain::btnPlayClick(TObject*)
     memLyric->Clear();
     dxMemData2->Close();
     dxMemData2->Open();
+    LyricsLoaded({});
     LoadLyrics();
     try {
         FPlayer->Open();
@@ -157,7 +159,11 @@ void TfrmMain::btnPlayClick(TObject*)
     }
     FPlayer->Play();
     FPlaying = true;
+    // A position pulled into the new range is not where the new song is: its
+    // lyrics follow the device.
+    FSeekBarRangeOnly = true;
     qivTrackBar1->SetMax(FPlayer->Length());
+    FSeekBarRangeOnly = false;
     pnlPlayFile->SetCaption(StripFileExt(ExtractFileName(FPlayer->FileName())));
     pnlPlayTime->SetCaption(MsToMinSec(FPlayer->Length()));
     FCurrentTitle = pnlPlayFile->Caption();
@@ -171,6 +177,7 @@ void TfrmMain::btnPlayClick(TObject*)
     Timer1->SetEnabled(true);
     FFirstTick = true;
     AlignTicks(0);
+    SyncLyrics();
 }
 
 void TfrmMain::btnStopClick(TObject*)
@@ -186,10 +193,15 @@ void TfrmMain::EndPlaying()
 {
     FPlaying = false;
     Timer1->SetEnabled(false);
+    StopLyricTimer();
     dxMemData2->Close();
 }
 
-void TfrmMain::btnPauseClick(TObject*) { FPlayer->Pause(); }
+void TfrmMain::btnPauseClick(TObject*)
+{
+    FPlayer->Pause();
+    SyncLyrics();
+}
 
 // Two songs of a folder may share a title ("a.mp3" and "a.MP3"), so the
 // record itself is found while the list still holds it; after another scan,
@@ -241,17 +253,18 @@ void TfrmMain::Timer1Timer(TObject*)
 // every second is shown and no lyric line is jumped over.
 void TfrmMain::AlignTicks(int32_t position) { Timer1->Realign(NextTickDelay(position)); }
 
-void TfrmMain::qivTrackBar1MouseDown(TObject*, TMouseButton, TShiftState, int, int) { Timer1->SetEnabled(false); }
+void TfrmMain::qivTrackBar1MouseDown(TObject*, TMouseButton, TShiftState, int, int)
+{
+    // While the seek bar is dragged, its position says which lyric line shows.
+    Timer1->SetEnabled(false);
+    StopLyricTimer();
+}
 
 void TfrmMain::qivTrackBar1MouseUp(TObject*, TMouseButton, TShiftState, int, int)
 {
     if (!FPlaying)
         return;
-    FPlayer->Pause();
-    FPlayer->SetFrom(qivTrackBar1->Position());
-    FPlayer->Play();
-    Timer1->SetEnabled(true);
-    AlignTicks(qivTrackBar1->Position());
+    PlayFrom(qivTrackBar1->Position());
 }
 
 // ---- Lyrics ----
@@ -270,25 +283,27 @@ void TfrmMain::LoadLyrics()
     memLyric->SetText(found->text);
     dpnlLyric->SetHint(found->source);
 
-    const int timed = 0;  // no line carries a time yet
+    const std::vector<lyrics::LyricLine> records = lyrics::ParseLyrics(found->text);
     {
         const ControlsDisabled disabled(dxMemData2);
-        for (const lyrics::LyricLine& line : lyrics::ParseLyrics(found->text)) {
+        for (const lyrics::LyricLine& line : records) {
             dxMemData2->Append();
             dxMemData2ID->SetAsString(line.ID);
             dxMemData2Desc->SetAsString(std::string(line.Desc));
             dxMemData2->Post();
         }
         dxMemData2->First();
+        LyricsLoaded(records);  // before the grid shows the records
     }
+    const int timed = static_cast<int>(FLyricClock.TimedCount());
     qCDebug(lcLyrics, "loaded %d timed lines from %s", timed, found->source.c_str());
 }
 
 void TfrmMain::qivTrackBar1Change(TObject*)
 {
     pnlTime->SetCaption(MsToMinSec(qivTrackBar1->Position()));
-    if (dxMemData2->Locate("ID", pnlTime->Caption(), 0))
-        pnlCurrentText->SetCaption(dxMemData2Desc->AsString());
+    if (!FSeekBarRangeOnly)
+        ShowLyricAt(qivTrackBar1->Position());
 }
 
 // ---- Enabling and the step to the next song ----

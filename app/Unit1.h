@@ -7,15 +7,19 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/foldersearch.h"
 #include "app/timetext.h"
 #include "forms/controls.h"
+#include "lyrics/clock.h"
 #include "lyrics/lrc.h"
 #include "forms/forms.h"
 #include "shell/ShellCtrls.h"
 
+class QAction;
 class QWidget;
 class TApplicationEvents;
 class TCheckBox;
@@ -137,6 +141,32 @@ public:
     void TrackBar1Change(TObject* Sender);
     void tbtnMuteClick(TObject* Sender);
 
+    // Lyrics at their own time (Unit1Lyrics.cpp). tmrLyric fires once, at the
+    // next change of the current lyric line or word; tmrLyricNote ends the
+    // strip's notice of a run-time offset.
+    TTimer* tmrLyric = nullptr;
+    TTimer* tmrLyricNote = nullptr;
+    // The run-time offset: window-wide keys, and the context menus of the
+    // lyric grid and the strip.
+    QAction* actLyricsEarlier = nullptr;
+    QAction* actLyricsLater = nullptr;
+    QAction* actLyricsOnTime = nullptr;
+    void tmrLyricTimer(TObject* Sender);
+    void tmrLyricNoteTimer(TObject* Sender);
+    // Plays from the time of the lyric line double-clicked.
+    void dxDBGrid2DblClick(TObject* Sender);
+    // Moves the lyrics ms earlier (negative: later) until another song starts,
+    // and says so in the strip for a moment.
+    void ShiftLyrics(int32_t ms);
+    void ResetLyricShift();
+    int32_t LyricShift() const { return FLyricClock.Shift(); }
+    // The strip's notice for a run-time offset.
+    static std::string LyricShiftNotice(int32_t ms);
+    static constexpr int LyricStepMs = 100;
+    static constexpr int LyricNoticeMs = 1500;
+    // Between the texts of lines current together in the strip.
+    static constexpr const char* LyricSeparator = "\u3000\u3000";
+
     // The program's argument: a folder is selected in the folder tree (the
     // way to it expanded) and loaded as a click does; an MP3 file's folder is
     // loaded so, the song made current and played as a double click does.
@@ -175,6 +205,21 @@ private:
     void LocateStarted();
     void AlignTicks(int32_t position);
 
+    // Lyric timing (Unit1Lyrics.cpp).
+    void CreateLyricControls();
+    // The lyric records just put in the table, in the order they were posted.
+    void LyricsLoaded(const std::vector<lyrics::LyricLine>& records);
+    // Shows the lines current at a position (of the device, or of the seek bar
+    // while it is moved by hand).
+    void ShowLyricAt(int32_t position);
+    void ShowLyricStrip(int32_t position);
+    // Reads the device, shows the current lines and arms tmrLyric for the next
+    // change while the song plays.
+    void SyncLyrics();
+    void StopLyricTimer();
+    // Plays from ms, as a release of the seek bar there does.
+    void PlayFrom(int32_t ms);
+
     // Summed in 64 bits: a folder of songs may hold more than 2 GiB.
     int64_t FTotalSize = 0;
     int32_t FFileCount = 0;
@@ -192,6 +237,18 @@ private:
     TMediaPlayer* FPlayer = nullptr;
 
     TPlayerServices FServices;
+
+    // The lyric records, by their RecId less one: shown text and table row.
+    std::vector<std::string> FLyricTexts;
+    std::vector<std::optional<int32_t>> FLyricTimes;
+    std::vector<int> FLyricRows;
+    lyrics::LyricClock FLyricClock;
+    // The lines shown as current, none before the first timed line.
+    std::optional<lyrics::LyricClock::Current> FLyricCurrent;
+    // A program write of the seek bar's range that does not say where the song is.
+    bool FSeekBarRangeOnly = false;
+    bool FLyricNoticeShown = false;
+    std::string FCaptionBeforeNotice;
 };
 
 // The program's one window.

@@ -10,6 +10,7 @@ using TColor = std::uint32_t;
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clAqua = 0xFFFF00;
 constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clYellow = 0x00FFFF;
 // System colours: resolved from the widget palette.
 constexpr TColor clBtnFace = 0xFF00000F;
 constexpr TColor clWindowText = 0xFF000008;

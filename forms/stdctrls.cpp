@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPlainTextEdit>
+#include <algorithm>
 
 #include "forms/application.h"
 #include "forms/exception.h"
@@ -28,6 +29,7 @@ QString ColorCss(TColor c)
 TPanel::TPanel(TComponent* AOwner) : TControl(AOwner, new QLabel)
 {
     Label()->setAutoFillBackground(true);
+    Label()->setTextFormat(Qt::PlainText);
     UpdateStyle();
 }
 
@@ -36,8 +38,58 @@ QLabel* TPanel::Label() const { return static_cast<QLabel*>(Widget()); }
 void TPanel::SetCaption(const std::string& value)
 {
     FCaption = value;
-    if (Widget())
-        Label()->setText(Q(value));
+    FHighlights.clear();
+    UpdateText();
+}
+
+void TPanel::SetHighlights(TTextRanges ranges)
+{
+    for (auto& [first, last] : ranges) {
+        last = std::min(last, FCaption.size());
+        first = std::min(first, last);
+    }
+    std::erase_if(ranges, [](const auto& range) { return range.first == range.second; });
+    if (ranges == FHighlights)
+        return;
+    FHighlights = std::move(ranges);
+    UpdateText();
+}
+
+void TPanel::SetHighlightColor(TColor value)
+{
+    FHighlightColor = value;
+    UpdateText();
+}
+
+void TPanel::UpdateText()
+{
+    QLabel* label = Label();
+    if (!label)
+        return;
+    if (FHighlights.empty()) {
+        label->setTextFormat(Qt::PlainText);
+        label->setText(Q(FCaption));
+        return;
+    }
+    // Rich text only to colour the ranges: the caption's own text is escaped
+    // and its spaces kept.
+    auto part = [this](std::size_t from, std::size_t to) {
+        return Q(FCaption.substr(from, to - from)).toHtmlEscaped();
+    };
+    QString html = "<span style=\"white-space:pre\">";
+    std::size_t at = 0;
+    for (auto [first, last] : FHighlights) {
+        first = std::max(first, at);
+        if (first >= last)
+            continue;
+        html += part(at, first);
+        html += QString("<span style=\"color:%1\">").arg(ToQColor(FHighlightColor).name()) + part(first, last) +
+                "</span>";
+        at = last;
+    }
+    html += part(at, FCaption.size()) + "</span>";
+    label->setTextFormat(Qt::RichText);
+    label->setText(html);
 }
 
 void TPanel::SetColor(TColor value)

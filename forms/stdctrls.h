@@ -1,7 +1,10 @@
 #pragma once
 // Panels, check boxes and memos: thin controls over Qt widgets.
 
+#include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "forms/control.h"
 #include "forms/graphics.h"
@@ -10,13 +13,21 @@ class QLabel;
 class QCheckBox;
 class QPlainTextEdit;
 
-// A panel shows a one-line caption and may hold other controls.
+// A panel shows a one-line caption, as plain text, and may hold other controls.
 class TPanel : public TControl {
 public:
     explicit TPanel(TComponent* AOwner);
 
     const std::string& Caption() const { return FCaption; }
+    // Also clears the highlights.
     void SetCaption(const std::string& value);
+    // Byte ranges [first, second) of the caption drawn in HighlightColor
+    // instead of the font colour, as a karaoke line fills its sung words.
+    using TTextRanges = std::vector<std::pair<std::size_t, std::size_t>>;
+    const TTextRanges& Highlights() const { return FHighlights; }
+    void SetHighlights(TTextRanges ranges);
+    TColor HighlightColor() const { return FHighlightColor; }
+    void SetHighlightColor(TColor value);
     TColor Color() const { return FColor; }
     void SetColor(TColor value);
     TColor FontColor() const { return FFontColor; }
@@ -33,8 +44,11 @@ public:
 private:
     QLabel* Label() const;
     void UpdateStyle();
+    void UpdateText();
 
     std::string FCaption;
+    TTextRanges FHighlights;
+    TColor FHighlightColor = clYellow;
     TColor FColor = clBtnFace;
     TColor FFontColor = clWindowText;
     TAlignment FAlignment = TAlignment::taCenter;

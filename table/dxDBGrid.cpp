@@ -281,6 +281,37 @@ std::string TdxDBGrid::ShownText(int row, int column) const
 
 // ---- Following the table ---------------------------------------------------
 
+std::string TdxDBGrid::CellText(int row, std::size_t column, const TField* field) const
+{
+    std::string text = FLink->AsString(row, field);
+    const TdxDBGridColumn* shown = FColumns[column];
+    return shown->OnGetText ? shown->OnGetText(FLink->RecordIndex(row), text) : text;
+}
+
+void TdxDBGrid::SetMarkedRows(std::vector<int> tableRows)
+{
+    if (tableRows == FMarked)
+        return;
+    FMarked = std::move(tableRows);
+    if (View())
+        View()->viewport()->update();
+}
+
+bool TdxDBGrid::ShownMarked(int row) const
+{
+    if (row < 0 || row >= ShownRowCount())
+        return false;
+    const int tableRow = FLink->RecordIndex(row);
+    return std::find(FMarked.begin(), FMarked.end(), tableRow) != FMarked.end();
+}
+
+void TdxDBGrid::SetHighlightFocus(bool value)
+{
+    FHighlightFocus = value;
+    if (View())
+        View()->viewport()->update();
+}
+
 void TdxDBGrid::LoadRows()
 {
     std::vector<TField*> fields;
@@ -292,7 +323,7 @@ void TdxDBGrid::LoadRows()
         FRows[row].resize(fields.size());
         for (size_t c = 0; c < fields.size(); ++c)
             if (fields[c])
-                FRows[row][c] = FLink->AsString(row, fields[c]);
+                FRows[row][c] = CellText(row, c, fields[c]);
     }
     FShownFocus = FLink->ActiveRecord();
 }
@@ -303,7 +334,7 @@ void TdxDBGrid::LoadRow(int row)
         return;
     for (size_t c = 0; c < FColumns.size() && c < FRows[row].size(); ++c) {
         const TField* field = FColumns[c]->Visible() ? FColumns[c]->Field() : nullptr;
-        FRows[row][c] = field ? FLink->AsString(row, field) : std::string();
+        FRows[row][c] = field ? CellText(row, c, field) : std::string();
     }
 }
 
@@ -347,6 +378,7 @@ void TdxDBGrid::Resized()
 
 void TdxDBGrid::LinkActiveChanged()
 {
+    FMarked.clear();
     if (!View())
         return;
     CloseEditor(false);
@@ -358,6 +390,7 @@ void TdxDBGrid::LinkActiveChanged()
 
 void TdxDBGrid::LinkDataChanged()
 {
+    FMarked.clear();
     if (!View())
         return;
     LoadRows();

@@ -59,6 +59,10 @@ public:
     // The field of the grid's table, nullptr when there is none.
     TField* Field() const;
 
+    // The text a cell shows for the field's text in a table row (0-based);
+    // unassigned, the field's text itself.
+    std::function<std::string(int tableRow, const std::string& text)> OnGetText;
+
     static constexpr int DefaultWidth = 80;
 
 private:
@@ -180,6 +184,17 @@ public:
     // The in-place editor is open.
     bool Editing() const;
 
+    // Rows of the table (0-based) drawn highlighted as the focused row is,
+    // until the table is opened, closed or reloaded.
+    const std::vector<int>& MarkedRows() const { return FMarked; }
+    void SetMarkedRows(std::vector<int> tableRows);
+    // Window row `row` is drawn highlighted as a marked row.
+    bool ShownMarked(int row) const;
+    // False: the focused row is only outlined, so that the marked rows are
+    // the only ones highlighted.
+    bool HighlightFocus() const { return FHighlightFocus; }
+    void SetHighlightFocus(bool value);
+
     // The box that confirms a deletion: caption, text; true for OK. Replaced
     // in tests; nullptr restores the message box.
     using TConfirmHook = std::function<bool(const std::string& Caption, const std::string& Text)>;
@@ -217,6 +232,8 @@ private:
     // The shown texts and focus, read from the link's window.
     void LoadRows();
     void LoadRow(int row);
+    // The text of a cell of window row `row` (through its column's OnGetText).
+    std::string CellText(int row, std::size_t column, const TField* field) const;
     void UpdateScrollBar();
     void Resized();
 
@@ -257,6 +274,8 @@ private:
     // The shown window: texts of each row's visible columns, the focused row.
     std::vector<std::vector<std::string>> FRows;
     int FShownFocus = -1;
+    std::vector<int> FMarked;
+    bool FHighlightFocus = true;
 
     // The editor: open, and the text the field held when it opened.
     bool FEditorOpen = false;

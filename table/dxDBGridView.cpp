@@ -241,13 +241,19 @@ void TGridView::PaintRows(QPainter& painter, const QRect& area)
         if (!rowRect.intersects(area))
             continue;
         const bool focusedRow = row == FGrid->ShownFocusedRow();
+        const bool marked = FGrid->ShownMarked(row);
         for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
             const QRect cell = FGrid->CellRect(row, c);
             if (cell.isEmpty() || !cell.intersects(area))
                 continue;
-            const bool focused = focusedRow && (rowSelect || c == FGrid->FocusedColumn());
+            const bool focusedCell = focusedRow && (rowSelect || c == FGrid->FocusedColumn());
+            const bool focused = marked || (focusedCell && FGrid->HighlightFocus());
             if (focused)
                 painter.fillRect(cell, highlight);
+            else if (focusedCell) {
+                painter.setPen(QPen(highlight, 1, Qt::DotLine));
+                painter.drawRect(cell.adjusted(0, 0, -1, -1));
+            }
             if (FGrid->ShowGrid()) {
                 painter.setPen(line);
                 painter.drawLine(cell.topRight(), cell.bottomRight());

@@ -72,11 +72,18 @@ TEST_F(WindowTest, RoadOfOneSong)
     Idle();
     EXPECT_EQ(Buttons(), "01111");
 
-    // 5. Each tick moves the seek bar; a tag that matches becomes the line shown.
+    // 5. Each tick moves the seek bar; each line shows at its own time, the
+    // one tagged 00:00.00 from the start.
+    EXPECT_EQ(frm->pnlCurrentText->Caption(), "Intro");
+    ASSERT_TRUE(frm->tmrLyric->Enabled());
+    EXPECT_EQ(frm->tmrLyric->Interval(), 1500);  // armed for the next line
     media->Advance(1010);
     Tick();
     EXPECT_EQ(frm->qivTrackBar1->Position(), 1010);
     EXPECT_EQ(frm->pnlTime->Caption(), "00:01");
+    EXPECT_EQ(frm->pnlCurrentText->Caption(), "Intro");
+    media->Advance(490);
+    frm->tmrLyric->Tick();
     EXPECT_EQ(frm->pnlCurrentText->Caption(), "First line");
     EXPECT_EQ(frm->dxMemData2->FieldByName("ID")->AsString(), "00:01");
     media->Advance(1000);

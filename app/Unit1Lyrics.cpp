@@ -1,0 +1,239 @@
+// The window's lyrics at their own time: the current lines follow the
+// device's position through one single-shot timer, armed for the next change
+// after every play, seek, pause and resume; lines that share a time show
+// together; the strip fills the words sung; the user can seek to a line and
+// move the lyrics at run time.
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMainWindow>
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/Unit1.h"
+#include "app/qivTrackBar.h"
+#include "forms/application.h"
+#include "forms/comctrls.h"
+#include "forms/exception.h"
+#include "forms/stdctrls.h"
+#include "forms/timer.h"
+#include "lyrics/log.h"
+#include "media/MPlayer.h"
+#include "table/dxDBGrid.h"
+#include "table/dxmdaset.h"
+#include "text/bytes.h"
+
+namespace {
+
+// Timers that fire once: armed with a delay, disabled when they fire.
+void Arm(TTimer* timer, int delayMs)
+{
+    timer->SetEnabled(false);
+    timer->SetInterval(std::max(1, delayMs));
+    timer->SetEnabled(true);
+}
+
+QAction* LyricAction(QWidget* window, const char* text, const QKeySequence& keys, std::function<void()> run)
+{
+    auto* action = new QAction(QString::fromUtf8(text), window);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(action, &QAction::triggered, window, [run = std::move(run)] { Application->Dispatch(run); });
+    window->addAction(action);
+    return action;
+}
+
+}  // namespace
+
+void TfrmMain::CreateLyricControls()
+{
+    tmrLyric = new TTimer(this);
+    tmrLyric->SetName("tmrLyric");
+    tmrLyric->SetEnabled(false);
+    tmrLyric->OnTimer = [this](TObject* Sender) { tmrLyricTimer(Sender); };
+    tmrLyricNote = new TTimer(this);
+    tmrLyricNote->SetName("tmrLyricNote");
+    tmrLyricNote->SetEnabled(false);
+    tmrLyricNote->OnTimer = [this](TObject* Sender) { tmrLyricNoteTimer(Sender); };
+
+    dxDBGrid2->OnDblClick = [this](TObject* Sender) { dxDBGrid2DblClick(Sender); };
+    // The current lines are the grid's highlight; the cursor is only outlined.
+    dxDBGrid2->SetHighlightFocus(false);
+    // Word-time marks are not shown.
+    for (int i = 0; i < dxDBGrid2->ColumnCount(); ++i) {
+        TdxDBGridColumn* column = dxDBGrid2->Columns(i);
+        if (column->FieldName() != "Desc")
+            continue;
+        column->OnGetText = [this](int tableRow, const std::string& text) {
+            const std::string recId = dxMemData2->GetAsString(tableRow, dxMemData2->RecIdField());
+            const std::size_t record = static_cast<std::size_t>(std::atoi(recId.c_str())) - 1;
+            return record < FLyricTexts.size() ? FLyricTexts[record] : text;
+        };
+    }
+    pnlCurrentText->SetHighlightColor(clYellow);
+
+    QMainWindow* window = Window();
+    actLyricsEarlier = LyricAction(window, "歌詞提前 0.1 秒", QKeySequence(Qt::ALT | Qt::Key_Left),
+                                   [this] { ShiftLyrics(LyricStepMs); });
+    actLyricsLater = LyricAction(window, "歌詞延後 0.1 秒", QKeySequence(Qt::ALT | Qt::Key_Right),
+                                 [this] { ShiftLyrics(-LyricStepMs); });
+    actLyricsOnTime = LyricAction(window, "歌詞時間還原", QKeySequence(Qt::ALT | Qt::Key_Down),
+                                  [this] { ResetLyricShift(); });
+    // The context menus of the lyric grid and the strip.
+    for (QWidget* widget : {dxDBGrid2->Widget(), pnlCurrentText->Widget()}) {
+        widget->addActions({actLyricsEarlier, actLyricsLater, actLyricsOnTime});
+        widget->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+}
+
+void TfrmMain::LyricsLoaded(const std::vector<lyrics::LyricLine>& records)
+{
+    StopLyricTimer();
+    FLyricClock = lyrics::LyricClock(records);
+    FLyricCurrent.reset();
+    FLyricTexts.clear();
+    FLyricTimes.clear();
+    for (const lyrics::LyricLine& record : records) {
+        FLyricTexts.emplace_back(text::CutBytes(record.Text, static_cast<std::size_t>(dxMemData2Desc->Size())));
+        FLyricTimes.push_back(record.Time);
+    }
+    // Where each record stands in the table, now that all are posted.
+    FLyricRows.assign(records.size(), -1);
+    for (int row = 0; row < dxMemData2->RowCount(); ++row) {
+        const std::string recId = dxMemData2->GetAsString(row, dxMemData2->RecIdField());
+        const std::size_t record = static_cast<std::size_t>(std::atoi(recId.c_str())) - 1;
+        if (record < FLyricRows.size())
+            FLyricRows[record] = row;
+    }
+    dxDBGrid2->SetMarkedRows({});
+}
+
+void TfrmMain::ShowLyricAt(int32_t position)
+{
+    // After a stop the table is closed: nothing to show.
+    if (!dxMemData2->Active())
+        return;
+    std::optional<lyrics::LyricClock::Current> now = FLyricClock.At(position);
+    const bool changed = now.has_value() != FLyricCurrent.has_value() ||
+                         (now && now->records != FLyricCurrent->records);
+    if (changed) {
+        FLyricCurrent = now;
+        std::vector<int> rows;
+        if (now) {
+            qCDebug(lcLyrics, "current line %d ms at position %d ms", now->time, position);
+            for (const std::size_t record : now->records)
+                rows.push_back(FLyricRows[record]);
+            // The first line of the group is the table's current record, so
+            // the grid centres it.
+            dxMemData2->SetRecNo(rows.front() + 1);
+        }
+        dxDBGrid2->SetMarkedRows(std::move(rows));
+    }
+    ShowLyricStrip(position);
+}
+
+void TfrmMain::ShowLyricStrip(int32_t position)
+{
+    // Before the first line of a song the strip keeps what it showed.
+    if (!FLyricCurrent || FLyricNoticeShown)
+        return;
+    std::string caption;
+    TPanel::TTextRanges sung;
+    for (const std::size_t record : FLyricCurrent->records) {
+        if (!caption.empty())
+            caption += LyricSeparator;
+        const std::size_t start = caption.size();
+        caption += FLyricTexts[record];
+        const std::size_t bytes = std::min(FLyricClock.SungBytes(record, position), FLyricTexts[record].size());
+        if (bytes > 0)
+            sung.emplace_back(start, start + bytes);
+    }
+    if (caption != pnlCurrentText->Caption())
+        pnlCurrentText->SetCaption(caption);
+    pnlCurrentText->SetHighlights(std::move(sung));
+}
+
+void TfrmMain::SyncLyrics()
+{
+    StopLyricTimer();
+    if (!FPlaying || !FPlayer || FLyricClock.TimedCount() == 0)
+        return;
+    const TMediaMode mode = FPlayer->Mode();
+    if (mode != mdPlaying && mode != mdPaused)
+        return;
+    const int32_t position = FPlayer->Position();
+    ShowLyricAt(position);
+    if (mode != mdPlaying)
+        return;
+    if (const std::optional<int32_t> next = FLyricClock.NextChange(position))
+        Arm(tmrLyric, *next);
+}
+
+void TfrmMain::StopLyricTimer()
+{
+    if (tmrLyric)
+        tmrLyric->SetEnabled(false);
+}
+
+void TfrmMain::tmrLyricTimer(TObject*)
+{
+    tmrLyric->SetEnabled(false);
+    // Early or late, the device's position decides; the timer is armed again
+    // for what comes next.
+    SyncLyrics();
+}
+
+void TfrmMain::PlayFrom(int32_t ms)
+{
+    FPlayer->Pause();
+    FPlayer->SetFrom(ms);
+    FPlayer->Play();
+    Timer1->SetEnabled(true);
+    AlignTicks(ms);
+    SyncLyrics();
+}
+
+void TfrmMain::dxDBGrid2DblClick(TObject*)
+{
+    if (!FPlaying || !dxMemData2->Active() || dxMemData2->IsEmpty())
+        return;
+    const std::size_t record = static_cast<std::size_t>(dxMemData2->RecIdField()->AsInteger()) - 1;
+    if (record >= FLyricTimes.size() || !FLyricTimes[record])
+        return;
+    const int64_t shifted = int64_t{*FLyricTimes[record]} - FLyricClock.Shift();
+    const auto ms = static_cast<int32_t>(std::clamp<int64_t>(shifted, 0, qivTrackBar1->Max()));
+    PlayFrom(ms);
+    qivTrackBar1->SetPosition(ms);
+}
+
+std::string TfrmMain::LyricShiftNotice(int32_t ms)
+{
+    if (ms == 0)
+        return "歌詞時間還原";
+    return Format(ms > 0 ? "歌詞提前 %.1f 秒" : "歌詞延後 %.1f 秒", std::abs(ms) / 1000.0);
+}
+
+void TfrmMain::ShiftLyrics(int32_t ms)
+{
+    // Ten minutes either way is as far as it goes.
+    constexpr int32_t limit = 600000;
+    FLyricClock.SetShift(std::clamp(FLyricClock.Shift() + ms, -limit, limit));
+    if (!FLyricNoticeShown)
+        FCaptionBeforeNotice = pnlCurrentText->Caption();
+    FLyricNoticeShown = true;
+    pnlCurrentText->SetCaption(LyricShiftNotice(FLyricClock.Shift()));
+    Arm(tmrLyricNote, LyricNoticeMs);
+    SyncLyrics();
+}
+
+void TfrmMain::ResetLyricShift() { ShiftLyrics(-FLyricClock.Shift()); }
+
+void TfrmMain::tmrLyricNoteTimer(TObject*)
+{
+    tmrLyricNote->SetEnabled(false);
+    FLyricNoticeShown = false;
+    if (FLyricCurrent && FPlaying && FPlayer->Mode() != mdStopped)
+        ShowLyricStrip(FPlayer->Position());
+    else
+        pnlCurrentText->SetCaption(FCaptionBeforeNotice);
+}
