@@ -196,6 +196,9 @@ public:
     int SongStarts() const { return FSongStarts; }
     TMediaPlayer* Player() const { return FPlayer; }
     const TPlayerServices& Services() const { return FServices; }
+    // The time of the lyric record in table row `row` (0-based), after the
+    // file's offset; nullopt for a record without one.
+    std::optional<int32_t> LyricRecordTime(int row) const;
 
 private:
     void LoadDesign();

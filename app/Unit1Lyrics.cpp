@@ -25,6 +25,13 @@
 
 namespace {
 
+// The lyric record in a table row: its RecId less one (past the end when none).
+std::size_t RecordOfRow(const TdxMemData* table, int row)
+{
+    const std::string recId = table->GetAsString(row, table->RecIdField());
+    return static_cast<std::size_t>(std::atoi(recId.c_str())) - 1;
+}
+
 // Timers that fire once: armed with a delay, disabled when they fire.
 void Arm(TTimer* timer, int delayMs)
 {
@@ -65,8 +72,7 @@ void TfrmMain::CreateLyricControls()
         if (column->FieldName() != "Desc")
             continue;
         column->OnGetText = [this](int tableRow, const std::string& text) {
-            const std::string recId = dxMemData2->GetAsString(tableRow, dxMemData2->RecIdField());
-            const std::size_t record = static_cast<std::size_t>(std::atoi(recId.c_str())) - 1;
+            const std::size_t record = RecordOfRow(dxMemData2, tableRow);
             return record < FLyricTexts.size() ? FLyricTexts[record] : text;
         };
     }
@@ -100,12 +106,17 @@ void TfrmMain::LyricsLoaded(const std::vector<lyrics::LyricLine>& records)
     // Where each record stands in the table, now that all are posted.
     FLyricRows.assign(records.size(), -1);
     for (int row = 0; row < dxMemData2->RowCount(); ++row) {
-        const std::string recId = dxMemData2->GetAsString(row, dxMemData2->RecIdField());
-        const std::size_t record = static_cast<std::size_t>(std::atoi(recId.c_str())) - 1;
+        const std::size_t record = RecordOfRow(dxMemData2, row);
         if (record < FLyricRows.size())
             FLyricRows[record] = row;
     }
     dxDBGrid2->SetMarkedRows({});
+}
+
+std::optional<int32_t> TfrmMain::LyricRecordTime(int row) const
+{
+    const std::size_t record = RecordOfRow(dxMemData2, row);
+    return record < FLyricTimes.size() ? FLyricTimes[record] : std::nullopt;
 }
 
 void TfrmMain::ShowLyricAt(int32_t position)

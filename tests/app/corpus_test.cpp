@@ -1,7 +1,7 @@
 // The lyric corpus check, off by default: with LYRICS_CORPUS_DIR naming a
 // folder, every .txt and .lrc file under it is loaded as the lyric file of a
-// song, and its lyric records are printed. It fails only on a crash or on a
-// file that takes more than 5 seconds.
+// song, and its lyric records are printed, one a line: ID, time, Desc. It
+// fails only on a crash or on a file that takes more than 5 seconds.
 
 #include <algorithm>
 #include <atomic>
@@ -82,8 +82,13 @@ TEST_F(WindowTest, LyricCorpus)
         // stdout holds only the paths and the records.
         for (const std::string& box : boxes)
             std::fprintf(stderr, "%s: %s\n", file.string().c_str(), box.c_str());
-        for (const auto& [id, desc] : LyricRecords())
-            std::printf("%s\t%s\n", id.c_str(), desc.c_str());
+        // ID, time in ms after the file's offset ("-" for none), Desc.
+        const auto records = LyricRecords();
+        for (std::size_t row = 0; row < records.size(); ++row) {
+            const std::optional<int32_t> time = frm->LyricRecordTime(static_cast<int>(row));
+            const std::string shown = time ? std::to_string(*time) : "-";
+            std::printf("%s\t%s\t%s\n", records[row].first.c_str(), shown.c_str(), records[row].second.c_str());
+        }
     }
     std::fflush(stdout);
     done = true;

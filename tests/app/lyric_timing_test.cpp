@@ -2,38 +2,11 @@
 // single-shot lyric timer is fired as the loop would fire it, a few ms late.
 
 #include <QAction>
-#include <QLoggingCategory>
 
+#include "tests/app/lyric_trace.h"
 #include "tests/app/window_fixture.h"
 
 namespace {
-
-// The lines written under player.lyrics while a test runs.
-class LyricTrace {
-public:
-    LyricTrace()
-    {
-        Lines().clear();
-        QLoggingCategory::setFilterRules("player.lyrics.debug=true");
-        FPrevious = qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
-            if (context.category && std::string(context.category) == "player.lyrics")
-                Lines().push_back(text.toStdString());
-        });
-    }
-    ~LyricTrace()
-    {
-        qInstallMessageHandler(FPrevious);
-        QLoggingCategory::setFilterRules("player.lyrics.debug=false");
-    }
-    static std::vector<std::string>& Lines()
-    {
-        static std::vector<std::string> lines;
-        return lines;
-    }
-
-private:
-    QtMessageHandler FPrevious;
-};
 
 class LyricTiming : public WindowTest {
 protected:

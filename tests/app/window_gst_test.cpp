@@ -2,12 +2,14 @@
 // silent sink, with the timer, the lyric lines and the step to the next song
 // driven by the message loop.
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
 #include <vector>
 
 #include "media/GstMediaService.h"
+#include "tests/app/lyric_trace.h"
 #include "tests/app/window_fixture.h"
 
 namespace {
@@ -109,6 +111,50 @@ TEST_F(RealPlayback, PlaysAFolderThroughInTitleOrderWithEachLyricLineInItsSecond
     EXPECT_EQ(frm->pnlTime->Caption(), "00:00");
     EXPECT_FALSE(frm->Timer1->Enabled());
     EXPECT_EQ(frm->dxMemData->RecNo(), 3);
+}
+
+// Forty lines a quarter of a second apart, played through in real time: each
+// becomes current in its turn, by the trace at a position at or after its
+// time and within 30 ms of it.
+TEST_F(RealPlayback, FortyLinesAQuarterSecondApartEachBecomeCurrentInTime)
+{
+    const LyricTrace trace;
+    std::filesystem::create_directories(root / "lines");
+    std::filesystem::copy_file(std::filesystem::path(APP_LYRIC_SONG) / "lines40.mp3", root / "lines" / "song.mp3");
+    std::string lyric;
+    std::vector<int> times;
+    for (int i = 0; i < 40; ++i) {
+        times.push_back(300 + 250 * i);
+        char tag[32];
+        std::snprintf(tag, sizeof tag, "[%02d:%02d.%02d]", times.back() / 60000, times.back() / 1000 % 60,
+                      times.back() % 1000 / 10);
+        lyric += tag + std::string("line ") + std::to_string(i) + "\n";
+    }
+    Text("lines", "song.txt", lyric);
+    Start(gst);
+    ClickFolder("lines");
+    User([&] { frm->btnPlay->Click(); });
+    ASSERT_TRUE(boxes.empty()) << boxes.front();
+    std::vector<std::pair<int, int>> changes;  // line time, position
+    auto read = [&] {
+        changes.clear();
+        for (const std::string& line : trace.Lines()) {
+            int time = 0, position = 0;
+            if (std::sscanf(line.c_str(), "current line %d ms at position %d ms", &time, &position) == 2)
+                changes.emplace_back(time, position);
+        }
+        return changes.size() >= times.size() || !frm->Playing();
+    };
+    ASSERT_TRUE(RunUntil(read, 20000));
+    User([&] { frm->btnStop->Click(); });
+    ASSERT_EQ(changes.size(), times.size()) << ::testing::PrintToString(changes);
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        EXPECT_EQ(changes[i].first, times[i]);
+        const int late = changes[i].second - changes[i].first;
+        EXPECT_GE(late, 0) << "line " << i;
+        EXPECT_LE(late, 30) << "line " << i;
+    }
+    EXPECT_TRUE(boxes.empty());
 }
 
 }  // namespace
