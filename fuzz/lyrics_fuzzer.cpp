@@ -2,7 +2,7 @@
 // (offscreen, on the fake media service and the memory mixer): the play
 // command reads and decodes the file, bounds it by the memo's capacity, shows
 // it and parses it into the lyric table; then positions of the seek bar look
-// up lyric lines by key, and the stop command closes the table.
+// up lyric lines by time, and the stop command closes the table.
 //
 // Checked against a plain reading of the lyric rules written here:
 // - a file the memo cannot hold gives one error box and the song does not
@@ -11,8 +11,10 @@
 //   tag: the 5 bytes after the line's first byte, and the line less its
 //   leading tags, cut to the field), in the order of their keys, as valid
 //   UTF-8;
-// - a seek-bar position whose "mm:ss" is a key shows that key's line, and
-//   one that is not leaves the shown line as it was.
+// - a seek-bar position makes current the lines of the latest time at or
+//   before it (all of them marked in the grid, the first the table's current
+//   record); before the first timed line nothing is marked and the shown
+//   line stays as it was.
 
 #include <algorithm>
 #include <filesystem>
@@ -30,6 +32,7 @@
 #include "fuzz/fuzz_support.h"
 #include "media/FakeMediaService.h"
 #include "mixer/memory_mixer.h"
+#include "table/dxDBGrid.h"
 #include "table/dxmdaset.h"
 #include "text/bytes.h"
 #include "text/collation.h"
@@ -155,23 +158,42 @@ std::string Describe(const std::vector<Record>& records)
     return s;
 }
 
-// "mm:ss" with two-digit minutes: the keys a seek-bar position can show.
-bool IsTimeKey(const std::string& key, int32_t& ms)
+// The latest record time at or before position, and the rows that have it.
+std::pair<std::optional<int32_t>, std::vector<int>> CurrentAt(const TfrmMain& frm, int32_t position)
 {
-    if (key.size() != 5 || key[2] != ':')
-        return false;
-    for (int i : {0, 1, 3, 4})
-        if (key[i] < '0' || key[i] > '9')
-            return false;
-    const int minutes = (key[0] - '0') * 10 + (key[1] - '0');
-    const int seconds = (key[3] - '0') * 10 + (key[4] - '0');
-    if (seconds > 59)
-        return false;
-    ms = (minutes * 60 + seconds) * 1000;
-    return true;
+    std::optional<int32_t> latest;
+    std::vector<int> rows;
+    for (int row = 0; row < frm.dxMemData2->RowCount(); ++row) {
+        const std::optional<int32_t> time = frm.LyricRecordTime(row);
+        if (!time || *time > position || (latest && *time < *latest))
+            continue;
+        if (!latest || *time > *latest)
+            rows.clear();
+        latest = time;
+        rows.push_back(row);
+    }
+    return {latest, rows};
 }
 
-void LookUp(Player& p, int32_t ms, const std::vector<Record>& records)
+void CheckCurrent(const TfrmMain& frm, int32_t position, const std::string& shownBefore)
+{
+    const auto [latest, rows] = CurrentAt(frm, position);
+    std::vector<int> marked = frm.dxDBGrid2->MarkedRows();
+    std::sort(marked.begin(), marked.end());
+    const std::string at = " at " + std::to_string(position) + " ms";
+    FUZZ_CHECK(marked == rows, std::to_string(marked.size()) + " rows marked, not the " +
+                                   std::to_string(rows.size()) + " current" + at);
+    if (!latest) {
+        FUZZ_CHECK(frm.pnlCurrentText->Caption() == shownBefore,
+                   "no line is current" + at + ", yet the shown line changed to \"" +
+                       Printable(frm.pnlCurrentText->Caption()) + "\"");
+        return;
+    }
+    FUZZ_CHECK(frm.LyricRecordTime(frm.dxMemData2->CurrentRow()) == latest,
+               "the current lyric record is not of the latest time" + at);
+}
+
+void LookUp(Player& p, int32_t ms)
 {
     TfrmMain& frm = *p.frm;
     const std::string shownBefore = frm.pnlCurrentText->Caption();
@@ -186,22 +208,7 @@ void LookUp(Player& p, int32_t ms, const std::vector<Record>& records)
     }
     const std::string key = frm.MsToMinSec(position);
     FUZZ_CHECK(frm.pnlTime->Caption() == key, "the time display shows " + frm.pnlTime->Caption() + " at " + key);
-    std::vector<std::string> lines;
-    for (const auto& [id, desc] : records)
-        if (id == key)
-            lines.push_back(desc);
-    const std::string shown = frm.pnlCurrentText->Caption();
-    if (lines.empty()) {
-        // A position moved to by the same key as before shows its line again.
-        FUZZ_CHECK(shown == shownBefore, "key " + key + " matches no line, yet the shown line changed to \"" +
-                                             Printable(shown) + "\"");
-    } else {
-        FUZZ_CHECK(std::find(lines.begin(), lines.end(), shown) != lines.end(),
-                   "key " + key + " shows \"" + Printable(shown) + "\", not one of its lines");
-        FUZZ_CHECK(frm.dxMemData2->FieldByName("ID")->AsString() == key,
-                   "key " + key + " found, but the current lyric record is " +
-                       Printable(frm.dxMemData2->FieldByName("ID")->AsString()));
-    }
+    CheckCurrent(frm, position, shownBefore);
 }
 
 }  // namespace
@@ -261,26 +268,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::sort(sortedActual.begin(), sortedActual.end());
     FUZZ_CHECK(expected == sortedActual, "lyric records differ; expected\n" + Describe(expected) + "got\n" +
                                              Describe(actual) + "from the text \"" + Printable(text) + "\"");
-    if (!actual.empty())
+    // Playing from 0: the lines at 0 or before are current, else the first
+    // record stays current and nothing is marked.
+    if (!actual.empty() && !CurrentAt(frm, 0).first)
         FUZZ_CHECK(frm.dxMemData2->RecNo() == 1, "the first lyric record is not current after loading");
+    CheckCurrent(frm, 0, frm.pnlCurrentText->Caption());
 
-    // Lookups: positions on the keys of the file (a few), then one from the
-    // input's last bytes, anywhere in the song or past it.
+    // Lookups: positions at and just before the times of the file (a few),
+    // then one from the input's last bytes, anywhere in the song or past it.
     int lookups = 0;
-    std::string lastKey;
-    for (const auto& [id, desc] : actual) {
-        int32_t ms = 0;
-        if (id == lastKey || !IsTimeKey(id, ms))
+    std::optional<int32_t> lastTime;
+    for (int row = 0; row < frm.dxMemData2->RowCount() && lookups < kLookups; ++row) {
+        const std::optional<int32_t> time = frm.LyricRecordTime(row);
+        if (!time || time == lastTime || *time < 1)
             continue;
-        lastKey = id;
-        LookUp(p, ms + static_cast<int32_t>(size % 1000), actual);
-        if (++lookups == kLookups)
-            break;
+        lastTime = time;
+        LookUp(p, *time - static_cast<int32_t>(size % 2));
+        ++lookups;
     }
     if (size >= 4) {
         const uint32_t tail = data[size - 1] | data[size - 2] << 8 | data[size - 3] << 16 |
                               static_cast<uint32_t>(data[size - 4]) << 24;
-        LookUp(p, static_cast<int32_t>(tail % (kSongLength + 5000)), actual);
+        LookUp(p, static_cast<int32_t>(tail % (kSongLength + 5000)));
     }
 
     // Stop: the lyric table closes; a position after that finds nothing.

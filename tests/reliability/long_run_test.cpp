@@ -87,8 +87,9 @@ TEST_F(LongRun, FiveHundredSongsPlayedTwiceHoldNoMoreMemoryOrDescriptors)
 
     EXPECT_EQ(PlayThrough(), titles);
     EXPECT_FALSE(frm->Playing());
-    // The stop after the last song moves the seek bar to 00:00 while its lyrics are open.
-    EXPECT_EQ(frm->pnlCurrentText->Caption(), "first line of song 499");
+    // The stop after the last song moves the seek bar to 0, before the song's
+    // first line: the strip keeps the last line shown.
+    EXPECT_EQ(frm->pnlCurrentText->Caption(), "chorus of song 499");
     const Usage first = Measure();
 
     EXPECT_EQ(PlayThrough(), titles);
