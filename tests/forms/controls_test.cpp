@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QAbstractButton>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QTextDocument>
 #include <QMainWindow>
 #include <QSlider>
 #include <gtest/gtest.h>
@@ -166,6 +168,27 @@ TEST(Panel, CaptionAndCheckBoxState)
     box.SetChecked(true);
     EXPECT_TRUE(box.Checked());
     EXPECT_EQ(box.Caption(), "撥放全部");
+}
+
+TEST(Panel, CaptionIsPlainTextAndHighlightsColourOnlyTheirBytes)
+{
+    TPanel panel(nullptr);
+    auto* label = static_cast<QLabel*>(panel.Widget());
+    // A caption that looks like markup is shown as it is written.
+    panel.SetCaption("<b>歌</b> & x");
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->text().toStdString(), "<b>歌</b> & x");
+    panel.SetHighlights({{3, 6}, {8, 100}});
+    EXPECT_EQ(panel.Highlights(), (TPanel::TTextRanges{{3, 6}, {8, 14}}));  // cut at the caption's end
+    EXPECT_EQ(label->textFormat(), Qt::RichText);
+    QTextDocument shown;
+    shown.setHtml(label->text());
+    EXPECT_EQ(shown.toPlainText().toStdString(), "<b>歌</b> & x");
+    EXPECT_NE(label->text().indexOf("<span style=\"color:#ffff00\">歌</span>"), -1);
+    // A new caption drops them.
+    panel.SetCaption("plain");
+    EXPECT_TRUE(panel.Highlights().empty());
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
 }
 
 TEST(Form, CloseRunsOnCloseAndCaNoneKeepsTheWindow)
