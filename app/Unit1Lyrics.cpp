@@ -76,6 +76,9 @@ void TfrmMain::CreateLyricControls()
             return record < FLyricTexts.size() ? FLyricTexts[record] : text;
         };
     }
+    // The strip paints its text, with the words sung in yellow; a new line
+    // repaints it without laying out the window again.
+    pnlCurrentText->SetPaintsCaption(true);
     pnlCurrentText->SetHighlightColor(clYellow);
 
     QMainWindow* window = Window();
@@ -133,10 +136,12 @@ void TfrmMain::ShowLyricAt(int32_t position)
         if (now) {
             qCDebug(lcLyrics, "current line %d ms at position %d ms", now->time, position);
             for (const std::size_t record : now->records)
-                rows.push_back(FLyricRows[record]);
+                if (record < FLyricRows.size() && FLyricRows[record] >= 0)
+                    rows.push_back(FLyricRows[record]);
             // The first line of the group is the table's current record, so
             // the grid centres it.
-            dxMemData2->SetRecNo(rows.front() + 1);
+            if (!rows.empty() && rows.front() < dxMemData2->RowCount())
+                dxMemData2->SetRecNo(rows.front() + 1);
         }
         dxDBGrid2->SetMarkedRows(std::move(rows));
     }

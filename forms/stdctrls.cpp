@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLayout>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <algorithm>
 
@@ -26,7 +27,24 @@ QString ColorCss(TColor c)
 
 // ---- TPanel ----
 
-TPanel::TPanel(TComponent* AOwner) : TControl(AOwner, new QLabel)
+// The panel's label; it paints the caption itself when the panel says so.
+class TPanel::PaintedLabel : public QLabel {
+public:
+    explicit PaintedLabel(TPanel* panel) : FPanel(panel) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QLabel::paintEvent(event);
+        if (FPanel->FPaintsCaption)
+            FPanel->PaintCaption(this);
+    }
+
+private:
+    TPanel* FPanel;
+};
+
+TPanel::TPanel(TComponent* AOwner) : TControl(AOwner, new PaintedLabel(this))
 {
     Label()->setAutoFillBackground(true);
     Label()->setTextFormat(Qt::PlainText);
@@ -52,12 +70,20 @@ void TPanel::SetHighlights(TTextRanges ranges)
     if (ranges == FHighlights)
         return;
     FHighlights = std::move(ranges);
-    UpdateText();
+    if (Widget())
+        Label()->update();
 }
 
 void TPanel::SetHighlightColor(TColor value)
 {
     FHighlightColor = value;
+    if (Widget())
+        Label()->update();
+}
+
+void TPanel::SetPaintsCaption(bool value)
+{
+    FPaintsCaption = value;
     UpdateText();
 }
 
@@ -66,30 +92,47 @@ void TPanel::UpdateText()
     QLabel* label = Label();
     if (!label)
         return;
-    if (FHighlights.empty()) {
-        label->setTextFormat(Qt::PlainText);
-        label->setText(Q(FCaption));
+    // A caption painted by the panel changes without a new layout.
+    const QString text = FPaintsCaption ? QString() : Q(FCaption);
+    if (label->text() != text)
+        label->setText(text);
+    label->update();
+}
+
+void TPanel::PaintCaption(QLabel* label) const
+{
+    if (FCaption.empty())
         return;
-    }
-    // Rich text only to colour the ranges: the caption's own text is escaped
-    // and its spaces kept.
-    auto part = [this](std::size_t from, std::size_t to) {
-        return Q(FCaption.substr(from, to - from)).toHtmlEscaped();
-    };
-    QString html = "<span style=\"white-space:pre\">";
+    QPainter painter(label);
+    painter.setFont(label->font());
+    const QFontMetrics metrics(label->font());
+    const QRect area = label->contentsRect();
+    // The caption in runs, each in the font colour or the highlight colour.
+    std::vector<std::pair<QString, bool>> runs;
     std::size_t at = 0;
-    for (auto [first, last] : FHighlights) {
-        first = std::max(first, at);
-        if (first >= last)
+    for (const auto& [first, last] : FHighlights) {
+        if (first < at)
             continue;
-        html += part(at, first);
-        html += QString("<span style=\"color:%1\">").arg(ToQColor(FHighlightColor).name()) + part(first, last) +
-                "</span>";
+        runs.emplace_back(Q(FCaption.substr(at, first - at)), false);
+        runs.emplace_back(Q(FCaption.substr(first, last - first)), true);
         at = last;
     }
-    html += part(at, FCaption.size()) + "</span>";
-    label->setTextFormat(Qt::RichText);
-    label->setText(html);
+    runs.emplace_back(Q(FCaption.substr(at)), false);
+    int width = 0;
+    for (const auto& run : runs)
+        width += metrics.horizontalAdvance(run.first);
+    int x = area.left();
+    if (FAlignment == TAlignment::taCenter)
+        x += (area.width() - width) / 2;
+    else if (FAlignment == TAlignment::taRightJustify)
+        x += area.width() - width;
+    const int y = area.top() + (area.height() - metrics.height()) / 2 + metrics.ascent();
+    const QColor text = label->palette().color(label->foregroundRole());
+    for (const auto& [run, highlighted] : runs) {
+        painter.setPen(highlighted ? ToQColor(FHighlightColor) : text);
+        painter.drawText(x, y, run);
+        x += metrics.horizontalAdvance(run);
+    }
 }
 
 void TPanel::SetColor(TColor value)

@@ -28,6 +28,11 @@ public:
     void SetHighlights(TTextRanges ranges);
     TColor HighlightColor() const { return FHighlightColor; }
     void SetHighlightColor(TColor value);
+    // True: the panel paints its caption itself (with its highlights), so
+    // that a new caption only repaints it; false: the label shows it, and
+    // highlights are not drawn.
+    bool PaintsCaption() const { return FPaintsCaption; }
+    void SetPaintsCaption(bool value);
     TColor Color() const { return FColor; }
     void SetColor(TColor value);
     TColor FontColor() const { return FFontColor; }
@@ -42,13 +47,16 @@ public:
     void SetBorderWidth(int value);
 
 private:
+    class PaintedLabel;
     QLabel* Label() const;
     void UpdateStyle();
     void UpdateText();
+    void PaintCaption(QLabel* label) const;
 
     std::string FCaption;
     TTextRanges FHighlights;
     TColor FHighlightColor = clYellow;
+    bool FPaintsCaption = false;
     TColor FColor = clBtnFace;
     TColor FFontColor = clWindowText;
     TAlignment FAlignment = TAlignment::taCenter;

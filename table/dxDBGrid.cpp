@@ -292,9 +292,17 @@ void TdxDBGrid::SetMarkedRows(std::vector<int> tableRows)
 {
     if (tableRows == FMarked)
         return;
-    FMarked = std::move(tableRows);
-    if (View())
-        View()->viewport()->update();
+    std::swap(FMarked, tableRows);
+    if (!View())
+        return;
+    // Only the rows that were or are now marked are painted again.
+    for (int row = 0; row < ShownRowCount(); ++row) {
+        const int tableRow = FLink->RecordIndex(row);
+        const bool was = std::find(tableRows.begin(), tableRows.end(), tableRow) != tableRows.end();
+        const bool is = std::find(FMarked.begin(), FMarked.end(), tableRow) != FMarked.end();
+        if (was != is)
+            View()->viewport()->update(RowRect(row));
+    }
 }
 
 bool TdxDBGrid::ShownMarked(int row) const

@@ -2,7 +2,7 @@
 #include <QAbstractButton>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QTextDocument>
+#include <QImage>
 #include <QMainWindow>
 #include <QSlider>
 #include <gtest/gtest.h>
@@ -170,7 +170,7 @@ TEST(Panel, CaptionAndCheckBoxState)
     EXPECT_EQ(box.Caption(), "撥放全部");
 }
 
-TEST(Panel, CaptionIsPlainTextAndHighlightsColourOnlyTheirBytes)
+TEST(Panel, CaptionIsPlainTextAndPaintedHighlightsColourOnlyTheirBytes)
 {
     TPanel panel(nullptr);
     auto* label = static_cast<QLabel*>(panel.Widget());
@@ -178,17 +178,35 @@ TEST(Panel, CaptionIsPlainTextAndHighlightsColourOnlyTheirBytes)
     panel.SetCaption("<b>歌</b> & x");
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_EQ(label->text().toStdString(), "<b>歌</b> & x");
-    panel.SetHighlights({{3, 6}, {8, 100}});
-    EXPECT_EQ(panel.Highlights(), (TPanel::TTextRanges{{3, 6}, {8, 14}}));  // cut at the caption's end
-    EXPECT_EQ(label->textFormat(), Qt::RichText);
-    QTextDocument shown;
-    shown.setHtml(label->text());
-    EXPECT_EQ(shown.toPlainText().toStdString(), "<b>歌</b> & x");
-    EXPECT_NE(label->text().indexOf("<span style=\"color:#ffff00\">歌</span>"), -1);
+
+    // Painted by the panel: the highlighted bytes in their colour, the rest
+    // in the font colour.
+    panel.SetColor(clBlack);
+    panel.SetFontColor(clAqua);
+    panel.SetFont("Arial", 20);
+    panel.SetAlignment(TAlignment::taLeftJustify);
+    panel.SetBounds(0, 0, 300, 30);
+    panel.SetPaintsCaption(true);
+    panel.SetCaption("HHHH HHHH");
+    EXPECT_TRUE(label->text().isEmpty());
+    panel.SetHighlights({{5, 100}});
+    EXPECT_EQ(panel.Highlights(), (TPanel::TTextRanges{{5, 9}}));  // cut at the caption's end
+    auto colours = [&] {
+        const QImage shot = label->grab().toImage();
+        int left = 0, right = 0;  // highlight pixels in the first and second word's halves
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (shot.pixelColor(x, y) == QColor(Qt::yellow))
+                    ++(x < label->fontMetrics().horizontalAdvance("HHHH ") ? left : right);
+        return std::pair{left, right};
+    };
+    const auto [left, right] = colours();
+    EXPECT_EQ(left, 0);
+    EXPECT_GT(right, 0);
     // A new caption drops them.
-    panel.SetCaption("plain");
+    panel.SetCaption("HHHH HHHH");
     EXPECT_TRUE(panel.Highlights().empty());
-    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(colours(), (std::pair{0, 0}));
 }
 
 TEST(Form, CloseRunsOnCloseAndCaNoneKeepsTheWindow)
