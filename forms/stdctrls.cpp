@@ -55,6 +55,9 @@ QLabel* TPanel::Label() const { return static_cast<QLabel*>(Widget()); }
 
 void TPanel::SetCaption(const std::string& value)
 {
+    // The same caption again (as on every idle pass) repaints nothing.
+    if (value == FCaption && FHighlights.empty())
+        return;
     FCaption = value;
     FHighlights.clear();
     UpdateText();
@@ -96,7 +99,8 @@ void TPanel::UpdateText()
     const QString text = FPaintsCaption ? QString() : Q(FCaption);
     if (label->text() != text)
         label->setText(text);
-    label->update();
+    if (FPaintsCaption)
+        label->update();
 }
 
 void TPanel::PaintCaption(QLabel* label) const

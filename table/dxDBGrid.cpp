@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <algorithm>
+#include <cstdlib>
 
 #include "table/datasource.h"
 #include "table/dxDBGridView.h"
@@ -420,6 +421,20 @@ void TdxDBGrid::LinkScrolled(int distance)
         FShownFocus = focus;
         if (FShownFocus >= 0)
             viewport->update(RowRect(FShownFocus));
+    } else if (distance != 0 && std::abs(distance) < ShownRowCount() && ShownRowCount() == FLink->RecordCount()) {
+        // The window moved by a few rows (as a centred cursor does at each
+        // step): the rows that stay in view are moved, not painted again;
+        // the rows that come in and the two focus rows are.
+        const int oldFocus = FShownFocus - distance;
+        LoadRows();
+        QWidget* viewport = View()->viewport();
+        viewport->scroll(0, -distance * RowHeight());
+        const int rows = ShownRowCount();
+        for (int row = distance > 0 ? rows - distance : 0; row < (distance > 0 ? rows : -distance); ++row)
+            viewport->update(RowRect(row));
+        for (const int row : {oldFocus, FShownFocus})
+            if (row >= 0 && row < rows)
+                viewport->update(RowRect(row));
     } else {
         LoadRows();
         View()->viewport()->update();

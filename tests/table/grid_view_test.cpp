@@ -4,6 +4,8 @@
 
 #include <QHeaderView>
 #include <QImage>
+#include <QScreen>
+#include <QWindow>
 #include <QStandardItemModel>
 
 #include "tests/table/grid_fixture.h"
@@ -280,3 +282,35 @@ TEST_F(GridTest, SurvivesItsWidgetFreedFirst)
 
 }  // namespace
 }  // namespace gridtest
+
+namespace {
+
+using gridtest::GridTest;
+
+// A centred cursor moves the window a row at a time; the rows kept in view are
+// moved on the screen rather than painted again, and the screen must show
+// what a full paint shows, marked rows included.
+TEST_F(GridTest, StepsOfACentredCursorShowWhatAFullPaintShows)
+{
+    Fill(30);
+    grid->SetHighlightFocus(false);
+    table->SetRecNo(10);
+    QApplication::processEvents();
+    for (int recNo = 11; recNo <= 14; ++recNo) {
+        table->SetRecNo(recNo);
+        grid->SetMarkedRows({recNo - 1, recNo});
+        QApplication::processEvents();
+        const QPoint origin = viewport()->mapTo(window.get(), QPoint(0, 0));
+        const QImage screen = window->screen()
+                                  ->grabWindow(window->winId(), origin.x(), origin.y(), viewport()->width(),
+                                               viewport()->height())
+                                  .toImage()
+                                  .convertToFormat(QImage::Format_RGB32);
+        const QImage painted = viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(screen.size(), painted.size());
+        EXPECT_TRUE(screen == painted) << "at record " << recNo;
+        EXPECT_TRUE(grid->ShownMarked(grid->ShownFocusedRow()));
+    }
+}
+
+}  // namespace
