@@ -193,11 +193,15 @@ TEST(Panel, CaptionIsPlainTextAndPaintedHighlightsColourOnlyTheirBytes)
     EXPECT_EQ(panel.Highlights(), (TPanel::TTextRanges{{5, 9}}));  // cut at the caption's end
     auto colours = [&] {
         const QImage shot = label->grab().toImage();
-        int left = 0, right = 0;  // highlight pixels in the first and second word's halves
+        // Highlight pixels left and right of the space; font-colour pixels.
+        int left = 0, right = 0, plain = 0;
         for (int y = 0; y < shot.height(); ++y)
-            for (int x = 0; x < shot.width(); ++x)
+            for (int x = 0; x < shot.width(); ++x) {
                 if (shot.pixelColor(x, y) == QColor(Qt::yellow))
                     ++(x < label->fontMetrics().horizontalAdvance("HHHH ") ? left : right);
+                plain += shot.pixelColor(x, y) == QColor(Qt::cyan);
+            }
+        EXPECT_GT(plain, 0);
         return std::pair{left, right};
     };
     const auto [left, right] = colours();
