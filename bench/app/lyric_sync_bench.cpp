@@ -25,7 +25,7 @@
 
 #include "app/Unit1.h"
 #include "app/qivTrackBar.h"
-#include "app/routines.h"
+#include "app/timetext.h"
 #include "common/qt_app.h"
 #include "common/ratio.h"
 #include "forms/timer.h"
