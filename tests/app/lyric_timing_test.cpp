@@ -212,4 +212,24 @@ TEST_F(LyricTiming, WordTimesFillTheStripWordByWordWithoutTheirMarks)
     EXPECT_TRUE(frm->pnlCurrentText->Highlights().empty());
 }
 
+TEST_F(LyricTiming, ASongStartedWhereTheSeekBarIsPulledBackShowsNoLineBeforeItsTime)
+{
+    Start();
+    Song("m", "a.mp3", 60000);
+    Text("m", "a.txt", "[00:40.00]a forty\n");
+    Song("m", "b.mp3", 20000);
+    Text("m", "b.txt", "[00:15.00]b fifteen\n");
+    ClickFolder("m");
+    DoubleClickRow(1);
+    media->Advance(45000);
+    Tick();
+    ASSERT_EQ(Strip(), "a forty");
+    DoubleClickRow(2);
+    // The seek bar was pulled back to b's end, 20 s; b plays from 0.
+    EXPECT_EQ(frm->qivTrackBar1->Position(), 20000);
+    EXPECT_EQ(Strip(), "a forty");
+    EXPECT_TRUE(MarkedIds().empty());
+    EXPECT_EQ(frm->tmrLyric->Interval(), 15000);
+}
+
 }  // namespace
