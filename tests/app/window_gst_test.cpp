@@ -113,6 +113,15 @@ TEST_F(RealPlayback, PlaysAFolderThroughInTitleOrderWithEachLyricLineInItsSecond
     EXPECT_EQ(frm->dxMemData->RecNo(), 3);
 }
 
+// How late a line may become current. Under the sanitizers every step runs
+// several times slower, so there only the order and "never early" are held
+// to, with a line's own quarter second as the bound.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kLateBoundMs = 250;
+#else
+constexpr int kLateBoundMs = 30;
+#endif
+
 // Forty lines a quarter of a second apart, played through in real time: each
 // becomes current in its turn, by the trace at a position at or after its
 // time and within 30 ms of it.
@@ -152,7 +161,7 @@ TEST_F(RealPlayback, FortyLinesAQuarterSecondApartEachBecomeCurrentInTime)
         EXPECT_EQ(changes[i].first, times[i]);
         const int late = changes[i].second - changes[i].first;
         EXPECT_GE(late, 0) << "line " << i;
-        EXPECT_LE(late, 30) << "line " << i;
+        EXPECT_LE(late, kLateBoundMs) << "line " << i;
     }
     EXPECT_TRUE(boxes.empty());
 }
