@@ -2,41 +2,13 @@
 // memo, the lyric table, the raw panel's tab hint and the log line. The tagged
 // songs were made by mutagen at build time.
 
-#include <QLoggingCategory>
-
+#include "tests/app/lyric_trace.h"
 #include "tests/app/window_fixture.h"
 #include "text/decode.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// The lines the player.lyrics category writes while it lives.
-class LyricLog {
-public:
-    LyricLog()
-    {
-        Lines().clear();
-        QLoggingCategory::setFilterRules("player.lyrics.debug=true");
-        FPrevious = qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& message) {
-            if (context.category && std::string(context.category) == "player.lyrics")
-                Lines().push_back(message.toStdString());
-        });
-    }
-    ~LyricLog()
-    {
-        qInstallMessageHandler(FPrevious);
-        QLoggingCategory::setFilterRules("player.lyrics.debug=false");
-    }
-    static std::vector<std::string>& Lines()
-    {
-        static std::vector<std::string> lines;
-        return lines;
-    }
-
-private:
-    QtMessageHandler FPrevious = nullptr;
-};
 
 class WindowLyricSources : public WindowTest {
 protected:
@@ -61,7 +33,7 @@ TEST_F(WindowLyricSources, EachSourceFillsMemoAndTableAndNamesItselfInTheHintAnd
     Text("m", "c.LRC", "[00:01.00]From the file\n");
     Tagged("m", "no_tag.mp3", "d.mp3");
     ClickFolder("m");
-    const LyricLog log;
+    const LyricTrace log;
 
     DoubleClickRow(1);
     EXPECT_TRUE(frm->Playing());
@@ -85,15 +57,14 @@ TEST_F(WindowLyricSources, EachSourceFillsMemoAndTableAndNamesItselfInTheHintAnd
     EXPECT_EQ(Hint(), "");
     EXPECT_TRUE(boxes.empty());
 
-    // One line a load with lyrics, ending in its source.
-    const std::vector<std::string>& lines = LyricLog::Lines();
-    ASSERT_EQ(lines.size(), 3u);
-    const auto endsWith = [](const std::string& line, const std::string& end) {
-        return line.starts_with("loaded ") && line.ends_with(" timed lines from " + end);
-    };
-    EXPECT_TRUE(endsWith(lines[0], "ID3v2 SYLT")) << lines[0];
-    EXPECT_EQ(lines[1], "loaded 0 timed lines from ID3v2 USLT");
-    EXPECT_TRUE(endsWith(lines[2], lrc)) << lines[2];
+    // One line a load with lyrics: its timed lines and its source.
+    const std::vector<std::string>& lines = LyricTrace::Lines();
+    std::vector<std::string> loaded;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(loaded),
+                 [](const std::string& line) { return line.starts_with("loaded "); });
+    EXPECT_EQ(loaded, (std::vector<std::string>{"loaded 3 timed lines from ID3v2 SYLT",
+                                                "loaded 0 timed lines from ID3v2 USLT",
+                                                "loaded 1 timed lines from " + lrc}));
 }
 
 TEST_F(WindowLyricSources, BadTagsGiveOneClearOutcomeEachAndTheWindowGoesOn)
