@@ -10,6 +10,8 @@
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QStandardItemModel>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QWheelEvent>
 #include <QtGlobal>
 
@@ -121,10 +123,59 @@ void TGridEditor::keyPressEvent(QKeyEvent* event)
 
 // ---- View ------------------------------------------------------------------
 
+namespace {
+
+// The row area's vertical bar. A cursor step of a long table often leaves
+// the thumb on the same pixels: then the bar is not painted again. It fills
+// its own background, so that what lies behind it is not painted either.
+class TGridScrollBar : public QScrollBar {
+public:
+    TGridScrollBar() : QScrollBar(Qt::Vertical) { setAutoFillBackground(true); }
+
+protected:
+    void sliderChange(SliderChange change) override
+    {
+        if (change == SliderValueChange && FShown && Look() == FShownLook && !underMouse() && !isSliderDown())
+            return;
+        QScrollBar::sliderChange(change);
+    }
+
+    void paintEvent(QPaintEvent* event) override
+    {
+        FShownLook = Look();
+        FShown = true;
+        QScrollBar::paintEvent(event);
+    }
+
+private:
+    // What a value change can alter on the screen: where the thumb stands and
+    // whether the bar is at either end.
+    struct TLook {
+        QRect Thumb;
+        bool AtMinimum = false;
+        bool AtMaximum = false;
+        bool operator==(const TLook&) const = default;
+    };
+
+    TLook Look() const
+    {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
+                value() == minimum(), value() == maximum()};
+    }
+
+    TLook FShownLook;
+    bool FShown = false;
+};
+
+}  // namespace
+
 TGridView::TGridView(TdxDBGrid* grid)
     : FGrid(grid), FHeader(new TGridHeader(grid, this)), FHeaderModel(new QStandardItemModel(0, 0, this)),
       FEditor(new TGridEditor(grid, viewport()))
 {
+    setVerticalScrollBar(new TGridScrollBar);
     setFocusPolicy(Qt::StrongFocus);
     // Every row is painted over a filled background: no flicker, no erase.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);

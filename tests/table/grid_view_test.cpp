@@ -313,4 +313,38 @@ TEST_F(GridTest, StepsOfACentredCursorShowWhatAFullPaintShows)
     }
 }
 
+// A long table's cursor moves the thumb less than a pixel at most steps: the
+// bar is painted again only when it moves, nothing behind the bar is painted,
+// and the screen always shows what a full paint of the bar shows.
+TEST_F(GridTest, TheBarIsPaintedOnlyWhenItsThumbMoves)
+{
+    Fill(240);
+    table->SetRecNo(100);
+    QApplication::processEvents();
+    gridtest::PaintCounter barPaints, windowPaints;
+    bar()->installEventFilter(&barPaints);
+    window->installEventFilter(&windowPaints);
+    constexpr int steps = 30;
+    for (int recNo = 101; recNo <= 100 + steps; ++recNo) {
+        table->SetRecNo(recNo);
+        QApplication::processEvents();
+        const QPoint origin = bar()->mapTo(window.get(), QPoint(0, 0));
+        const QImage screen =
+            window->screen()
+                ->grabWindow(window->winId(), origin.x(), origin.y(), bar()->width(), bar()->height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        bar()->removeEventFilter(&barPaints);  // the full paint is not counted
+        const QImage painted = bar()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        bar()->installEventFilter(&barPaints);
+        ASSERT_EQ(screen.size(), painted.size());
+        EXPECT_TRUE(screen == painted) << "at record " << recNo;
+    }
+    bar()->removeEventFilter(&barPaints);
+    window->removeEventFilter(&windowPaints);
+    EXPECT_GT(barPaints.paints, 0);
+    EXPECT_LT(barPaints.paints, steps / 2);
+    EXPECT_EQ(windowPaints.paints, 0);
+}
+
 }  // namespace
