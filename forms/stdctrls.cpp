@@ -3,8 +3,11 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLayout>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QStyle>
+#include <QStyleOption>
 #include <algorithm>
 
 #include "forms/application.h"
@@ -28,13 +31,24 @@ QString ColorCss(TColor c)
 // ---- TPanel ----
 
 // The panel's label; it paints the caption itself when the panel says so.
+// Its colour covers it wholly, so it paints its own background and nothing
+// behind it is painted again when only the panel changes.
 class TPanel::PaintedLabel : public QLabel {
 public:
-    explicit PaintedLabel(TPanel* panel) : FPanel(panel) {}
+    explicit PaintedLabel(TPanel* panel) : FPanel(panel) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
 protected:
     void paintEvent(QPaintEvent* event) override
     {
+        {
+            // What the widget's background fill would paint: the colour,
+            // then the style sheet's background.
+            QPainter painter(this);
+            painter.fillRect(event->rect(), palette().brush(backgroundRole()));
+            QStyleOption option;
+            option.initFrom(this);
+            style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+        }
         QLabel::paintEvent(event);
         if (FPanel->FPaintsCaption)
             FPanel->PaintCaption(this);

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QSlider>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -211,6 +212,45 @@ TEST(Panel, CaptionIsPlainTextAndPaintedHighlightsColourOnlyTheirBytes)
     panel.SetCaption("HHHH HHHH");
     EXPECT_TRUE(panel.Highlights().empty());
     EXPECT_EQ(colours(), (std::pair{0, 0}));
+}
+
+// A strip inside a framed panel, as under the song list: a new caption or
+// highlight paints the strip alone, over its own colour.
+TEST(Panel, ANewCaptionPaintsOnlyThePanelOverItsColour)
+{
+    QWidget window;
+    window.resize(320, 40);
+    TPanel frame(nullptr);
+    frame.SetParentWidget(&window);
+    frame.SetBevelOuter(TBevelCut::bvLowered);
+    frame.SetBounds(0, 0, 320, 40);
+    TPanel strip(nullptr);
+    strip.SetParentWidget(frame.Widget());
+    strip.SetColor(clBlack);
+    strip.SetFontColor(clAqua);
+    strip.SetBounds(10, 10, 300, 20);
+    strip.SetPaintsCaption(true);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    struct Paints : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            count += event->type() == QEvent::Paint;
+            return false;
+        }
+    } behind, own;
+    window.installEventFilter(&behind);
+    frame.Widget()->installEventFilter(&behind);
+    strip.Widget()->installEventFilter(&own);
+    strip.SetCaption("line 1");
+    QApplication::processEvents();
+    strip.SetHighlights({{0, 4}});
+    QApplication::processEvents();
+    EXPECT_EQ(own.count, 2);
+    EXPECT_EQ(behind.count, 0);
+    const QImage shot = strip.Widget()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(shot.width() - 1, shot.height() - 1), QColor(Qt::black));
 }
 
 TEST(Form, CloseRunsOnCloseAndCaNoneKeepsTheWindow)
