@@ -49,7 +49,10 @@ protected:
             option.initFrom(this);
             style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
         }
-        QLabel::paintEvent(event);
+        // A painted caption leaves the label no text: without a frame it
+        // has nothing to draw.
+        if (!FPanel->FPaintsCaption || frameShape() != QFrame::NoFrame)
+            QLabel::paintEvent(event);
         if (FPanel->FPaintsCaption)
             FPanel->PaintCaption(this);
     }
