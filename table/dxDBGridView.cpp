@@ -313,10 +313,22 @@ void TGridView::PaintRows(QPainter& painter, const QRect& area)
             painter.setPen(focused ? highlightText : text);
             const QRect textRect = cell.adjusted(2, 0, -3, 0);
             const QString value = QString::fromStdString(FGrid->ShownText(row, c));
-            painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
-                             metrics.elidedText(value, Qt::ElideRight, textRect.width()));
+            painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, Elided(metrics, value, textRect.width()));
         }
     }
+}
+
+const QString& TGridView::Elided(const QFontMetrics& metrics, const QString& text, int width)
+{
+    // The rows painted again after a step mostly show texts painted before.
+    if (font() != FElidedFont || FElided.size() > 1024) {
+        FElided.clear();
+        FElidedFont = font();
+    }
+    auto found = FElided.find({text, width});
+    if (found == FElided.end())
+        found = FElided.insert({text, width}, metrics.elidedText(text, Qt::ElideRight, width));
+    return *found;
 }
 
 void TGridView::resizeEvent(QResizeEvent* event)

@@ -4,6 +4,8 @@
 // calls of the grid's handlers, each through Application->Dispatch.
 
 #include <QAbstractScrollArea>
+#include <QFont>
+#include <QHash>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <functional>
@@ -87,6 +89,8 @@ protected:
 private:
     void ScrollBarAction(int action);
     void PaintRows(QPainter& painter, const QRect& area);
+    // text cut to width with an ellipsis, as the font's metrics cut it.
+    const QString& Elided(const QFontMetrics& metrics, const QString& text, int width);
 
     TdxDBGrid* FGrid;
     TGridHeader* FHeader;
@@ -95,6 +99,8 @@ private:
     QMetaObject::Connection FFocusWatch;
     int FWheelDelta = 0;
     bool FSyncingHeader = false;
+    QFont FElidedFont;
+    QHash<std::pair<QString, int>, QString> FElided;
 };
 
 }  // namespace dxgrid
