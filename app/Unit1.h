@@ -243,7 +243,6 @@ private:
 
     // The lyric records, by their RecId less one: shown text and table row.
     std::vector<std::string> FLyricTexts;
-    std::vector<std::optional<int32_t>> FLyricTimes;
     std::vector<int> FLyricRows;
     lyrics::LyricClock FLyricClock;
     // The lines shown as current, none before the first timed line.

@@ -101,11 +101,8 @@ void TfrmMain::LyricsLoaded(const std::vector<lyrics::LyricLine>& records)
     FLyricClock = lyrics::LyricClock(records);
     FLyricCurrent.reset();
     FLyricTexts.clear();
-    FLyricTimes.clear();
-    for (const lyrics::LyricLine& record : records) {
+    for (const lyrics::LyricLine& record : records)
         FLyricTexts.emplace_back(text::CutBytes(record.Text, static_cast<std::size_t>(dxMemData2Desc->Size())));
-        FLyricTimes.push_back(record.Time);
-    }
     // Where each record stands in the table, now that all are posted.
     FLyricRows.assign(records.size(), -1);
     for (int row = 0; row < dxMemData2->RowCount(); ++row) {
@@ -118,8 +115,7 @@ void TfrmMain::LyricsLoaded(const std::vector<lyrics::LyricLine>& records)
 
 std::optional<int32_t> TfrmMain::LyricRecordTime(int row) const
 {
-    const std::size_t record = RecordOfRow(dxMemData2, row);
-    return record < FLyricTimes.size() ? FLyricTimes[record] : std::nullopt;
+    return FLyricClock.LineTime(RecordOfRow(dxMemData2, row));
 }
 
 void TfrmMain::ShowLyricAt(int32_t position)
@@ -213,10 +209,10 @@ void TfrmMain::dxDBGrid2DblClick(TObject*)
 {
     if (!FPlaying || !dxMemData2->Active() || dxMemData2->IsEmpty())
         return;
-    const std::size_t record = static_cast<std::size_t>(dxMemData2->RecIdField()->AsInteger()) - 1;
-    if (record >= FLyricTimes.size() || !FLyricTimes[record])
+    const std::optional<int32_t> time = LyricRecordTime(dxMemData2->CurrentRow());
+    if (!time)
         return;
-    const int64_t shifted = int64_t{*FLyricTimes[record]} - FLyricClock.Shift();
+    const int64_t shifted = int64_t{*time} - FLyricClock.Shift();
     const auto ms = static_cast<int32_t>(std::clamp<int64_t>(shifted, 0, qivTrackBar1->Max()));
     PlayFrom(ms);
     qivTrackBar1->SetPosition(ms);

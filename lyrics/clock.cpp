@@ -17,7 +17,7 @@ LyricClock::LyricClock(const std::vector<LyricLine>& records)
             continue;
         timed.push_back(i);
         FWords[i] = records[i].Words;
-        FLineTime[i] = *records[i].Time;
+        FLineTime[i] = records[i].Time;
     }
     FTimedCount = timed.size();
     // Equal times keep file order.
@@ -71,7 +71,7 @@ std::size_t LyricClock::SungBytes(std::size_t record, std::int32_t position) con
     if (record >= FWords.size())
         return 0;
     const std::vector<WordTime>& words = FWords[record];
-    if (words.empty() || Shifted(FLineTime[record]) > position)
+    if (words.empty() || Shifted(*FLineTime[record]) > position)
         return 0;
     // Text before the first word is sung with the line.
     std::size_t sung = words.front().offset;

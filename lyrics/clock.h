@@ -43,6 +43,13 @@ public:
     // Records with a time.
     std::size_t TimedCount() const { return FTimedCount; }
 
+    // A record's time as the file gives it (after its [offset:], before the
+    // shift); nullopt for an untimed record or one past the end.
+    std::optional<std::int32_t> LineTime(std::size_t record) const
+    {
+        return record < FLineTime.size() ? FLineTime[record] : std::nullopt;
+    }
+
 private:
     struct Group {
         std::int32_t time = 0;  // before the shift
@@ -56,7 +63,7 @@ private:
     // Each record's words (times before the shift) and text size.
     std::vector<std::vector<WordTime>> FWords;
     std::vector<std::size_t> FTextSize;
-    std::vector<std::int32_t> FLineTime;
+    std::vector<std::optional<std::int32_t>> FLineTime;
     std::size_t FTimedCount = 0;
     std::int32_t FShift = 0;
 };
