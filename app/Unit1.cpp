@@ -5,6 +5,7 @@
 
 #include "dock/dock.h"
 #include "app/localenumbers.h"
+#include "app/lyriclog.h"
 #include "app/qivTrackBar.h"
 #include "forms/application.h"
 #include "forms/buttons.h"
@@ -12,7 +13,6 @@
 #include "forms/exception.h"
 #include "forms/stdctrls.h"
 #include "forms/timer.h"
-#include "lyrics/log.h"
 #include "lyrics/lrc.h"
 #include "lyrics/source.h"
 #include "media/MPlayer.h"
@@ -143,7 +143,8 @@ void TfrmMain::btnPlayClick(TObject*)
     memLyric->Clear();
     dxMemData2->Close();
     dxMemData2->Open();
-    LyricsLoaded({});
+    FLyrics.Clear();
+    LyricsLoaded();
     LoadLyrics();
     try {
         FPlayer->Open();
@@ -276,27 +277,37 @@ void TfrmMain::LoadLyrics()
     // No current song: nothing to read lyrics for.
     if (!dxMemData->Active() || dxMemData->IsEmpty())
         return;
-    const std::optional<lyrics::LyricText> found =
-        lyrics::FindLyrics(dxMemDataFileName2->AsString(), memLyric->Capacity());
-    if (!found)
-        return;
-    memLyric->SetText(found->text);
-    dpnlLyric->SetHint(found->source);
+    std::optional<lyrics::LyricText> found;
+    try {
+        found = lyrics::FindLyrics(dxMemDataFileName2->AsString(), memLyric->Capacity());
+    } catch (const lyrics::LyricError& e) {
+        // Reported as the memo reports a text it cannot take.
+        if (e.kind == lyrics::LyricError::Kind::TooLarge)
+            throw Exception("Text exceeds memo capacity");
+        throw Exception(Format("Cannot open file \"%s\". %s", e.path.c_str(), e.reason.c_str()));
+    }
+    if (found)
+        LoadLyricText(std::move(found->text), std::move(found->source));
+}
 
-    const std::vector<lyrics::LyricLine> records = lyrics::ParseLyrics(found->text);
+void TfrmMain::LoadLyricText(std::string text, std::string source)
+{
+    memLyric->SetText(text);
+    dpnlLyric->SetHint(source);
+    FLyrics.Load(std::move(text), std::move(source), static_cast<std::size_t>(dxMemData2Desc->Size()));
     {
         const ControlsDisabled disabled(dxMemData2);
-        for (const lyrics::LyricLine& line : records) {
+        for (const lyrics::LyricLine& line : FLyrics.Records()) {
             dxMemData2->Append();
             dxMemData2ID->SetAsString(line.ID);
             dxMemData2Desc->SetAsString(std::string(line.Desc));
             dxMemData2->Post();
         }
         dxMemData2->First();
-        LyricsLoaded(records);  // before the grid shows the records
+        LyricsLoaded();  // before the grid shows the records
     }
-    const int timed = static_cast<int>(FLyricClock.TimedCount());
-    qCDebug(lcLyrics, "loaded %d timed lines from %s", timed, found->source.c_str());
+    const int timed = static_cast<int>(FLyrics.TimedCount());
+    qCDebug(lcLyrics, "loaded %d timed lines from %s", timed, FLyrics.Source().c_str());
 }
 
 void TfrmMain::qivTrackBar1Change(TObject*)

@@ -14,8 +14,7 @@
 #include "app/foldersearch.h"
 #include "app/timetext.h"
 #include "forms/controls.h"
-#include "lyrics/clock.h"
-#include "lyrics/lrc.h"
+#include "lyrics/presenter.h"
 #include "forms/forms.h"
 #include "shell/ShellCtrls.h"
 
@@ -159,13 +158,13 @@ public:
     // and says so in the strip for a moment.
     void ShiftLyrics(int32_t ms);
     void ResetLyricShift();
-    int32_t LyricShift() const { return FLyricClock.Shift(); }
+    int32_t LyricShift() const { return FLyrics.Shift(); }
     // The strip's notice for a run-time offset.
     static std::string LyricShiftNotice(int32_t ms);
     static constexpr int LyricStepMs = 100;
     static constexpr int LyricNoticeMs = 1500;
     // Between the texts of lines current together in the strip.
-    static constexpr const char* LyricSeparator = "\u3000\u3000";
+    static constexpr const char* LyricSeparator = lyrics::LyricPresenter::Separator;
 
     // The program's argument: a folder is selected in the folder tree (the
     // way to it expanded) and loaded as a click does; an MP3 file's folder is
@@ -180,7 +179,11 @@ public:
     void LoadFolder(const std::string& path);
     void AddSongRecord(const std::string& fullPath);
     void UpdateListCaption();
+    // Reads the current song's lyrics (its lyric files, its tag) and shows them.
     void LoadLyrics();
+    // Shows a lyric text from source, read from a file or had elsewhere: the
+    // raw panel, the lyric table, the current line.
+    void LoadLyricText(std::string text, std::string source);
     static std::string StripFileExt(const std::string& s) { return ::StripFileExt(s); }
     static std::string MsToMinSec(int32_t ms) { return ::MsToMinSec(ms); }
     static std::string StripTimeTags(const std::string& line) { return ::StripTimeTags(line); }
@@ -210,8 +213,8 @@ private:
 
     // Lyric timing (Unit1Lyrics.cpp).
     void CreateLyricControls();
-    // The lyric records just put in the table, in the order they were posted.
-    void LyricsLoaded(const std::vector<lyrics::LyricLine>& records);
+    // The presenter's records are all in the lyric table (none after a Clear).
+    void LyricsLoaded();
     // Shows the lines current at a position (of the device, or of the seek bar
     // while it is moved by hand).
     void ShowLyricAt(int32_t position);
@@ -241,16 +244,10 @@ private:
 
     TPlayerServices FServices;
 
-    // The lyric records, by their RecId less one: shown text and table row.
-    std::vector<std::string> FLyricTexts;
-    std::vector<int> FLyricRows;
-    lyrics::LyricClock FLyricClock;
-    // The lines shown as current, none before the first timed line.
-    std::optional<lyrics::LyricClock::Current> FLyricCurrent;
+    // The current song's lyrics: records, rows, current lines, strip.
+    lyrics::LyricPresenter FLyrics;
     // A program write of the seek bar's range that does not say where the song is.
     bool FSeekBarRangeOnly = false;
-    bool FLyricNoticeShown = false;
-    std::string FCaptionBeforeNotice;
 };
 
 // The program's one window.

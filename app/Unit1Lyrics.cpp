@@ -8,29 +8,22 @@
 #include <QKeySequence>
 #include <QMainWindow>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "app/Unit1.h"
+#include "app/lyriclog.h"
 #include "app/qivTrackBar.h"
 #include "forms/application.h"
 #include "forms/comctrls.h"
 #include "forms/exception.h"
 #include "forms/stdctrls.h"
 #include "forms/timer.h"
-#include "lyrics/log.h"
 #include "media/MPlayer.h"
 #include "table/dxDBGrid.h"
 #include "table/dxmdaset.h"
-#include "text/bytes.h"
 
 namespace {
-
-// The lyric record in a table row: its RecId less one (past the end when none).
-std::size_t RecordOfRow(const TdxMemData* table, int row)
-{
-    const std::string recId = table->GetAsString(row, table->RecIdField());
-    return static_cast<std::size_t>(std::atoi(recId.c_str())) - 1;
-}
 
 // Timers that fire once: armed with a delay, disabled when they fire.
 void Arm(TTimer* timer, int delayMs)
@@ -72,8 +65,8 @@ void TfrmMain::CreateLyricControls()
         if (column->FieldName() != "Desc")
             continue;
         column->OnGetText = [this](int tableRow, const std::string& text) {
-            const std::size_t record = RecordOfRow(dxMemData2, tableRow);
-            return record < FLyricTexts.size() ? FLyricTexts[record] : text;
+            const std::optional<std::size_t> record = FLyrics.RecordOfRow(tableRow);
+            return record ? FLyrics.ShownText(*record) : text;
         };
     }
     // The strip paints its text, with the words sung in yellow; a new line
@@ -95,45 +88,31 @@ void TfrmMain::CreateLyricControls()
     }
 }
 
-void TfrmMain::LyricsLoaded(const std::vector<lyrics::LyricLine>& records)
+void TfrmMain::LyricsLoaded()
 {
     StopLyricTimer();
-    FLyricClock = lyrics::LyricClock(records);
-    FLyricCurrent.reset();
-    FLyricTexts.clear();
-    for (const lyrics::LyricLine& record : records)
-        FLyricTexts.emplace_back(text::CutBytes(record.Text, static_cast<std::size_t>(dxMemData2Desc->Size())));
-    // Where each record stands in the table, now that all are posted.
-    FLyricRows.assign(records.size(), -1);
+    // Where each record stands in the table, now that all are posted: the
+    // table numbers its records from 1 in the order they were posted.
+    std::vector<std::size_t> recordOfRow;
     for (int row = 0; row < dxMemData2->RowCount(); ++row) {
-        const std::size_t record = RecordOfRow(dxMemData2, row);
-        if (record < FLyricRows.size())
-            FLyricRows[record] = row;
+        const std::optional<int32_t> recId = dxMemData2->GetAsInteger(row, dxMemData2->RecIdField());
+        recordOfRow.push_back(recId && *recId > 0 ? static_cast<std::size_t>(*recId - 1) : SIZE_MAX);
     }
+    FLyrics.SetRowRecords(std::move(recordOfRow));
     dxDBGrid2->SetMarkedRows({});
 }
 
-std::optional<int32_t> TfrmMain::LyricRecordTime(int row) const
-{
-    return FLyricClock.LineTime(RecordOfRow(dxMemData2, row));
-}
+std::optional<int32_t> TfrmMain::LyricRecordTime(int row) const { return FLyrics.RowTime(row); }
 
 void TfrmMain::ShowLyricAt(int32_t position)
 {
     // After a stop the table is closed: nothing to show.
     if (!dxMemData2->Active())
         return;
-    std::optional<lyrics::LyricClock::Current> now = FLyricClock.At(position);
-    const bool changed = now.has_value() != FLyricCurrent.has_value() ||
-                         (now && now->records != FLyricCurrent->records);
-    if (changed) {
-        FLyricCurrent = now;
-        std::vector<int> rows;
-        if (now) {
-            qCDebug(lcLyrics, "current line %d ms at position %d ms", now->time, position);
-            for (const std::size_t record : now->records)
-                if (record < FLyricRows.size() && FLyricRows[record] >= 0)
-                    rows.push_back(FLyricRows[record]);
+    if (FLyrics.MoveTo(position)) {
+        std::vector<int> rows = FLyrics.CurrentRows();
+        if (FLyrics.Current()) {
+            qCDebug(lcLyrics, "current line %d ms at position %d ms", FLyrics.Current()->time, position);
             // The first line of the group is the table's current record, so
             // the grid centres it.
             if (!rows.empty() && rows.front() < dxMemData2->RowCount())
@@ -146,29 +125,20 @@ void TfrmMain::ShowLyricAt(int32_t position)
 
 void TfrmMain::ShowLyricStrip(int32_t position)
 {
-    // Before the first line of a song the strip keeps what it showed.
-    if (!FLyricCurrent || FLyricNoticeShown)
+    // Before the first line of a song, and under a notice, the strip keeps
+    // what it shows.
+    std::optional<lyrics::LyricPresenter::Strip> strip = FLyrics.StripAt(position);
+    if (!strip)
         return;
-    std::string caption;
-    TPanel::TTextRanges sung;
-    for (const std::size_t record : FLyricCurrent->records) {
-        if (!caption.empty())
-            caption += LyricSeparator;
-        const std::size_t start = caption.size();
-        caption += FLyricTexts[record];
-        const std::size_t bytes = std::min(FLyricClock.SungBytes(record, position), FLyricTexts[record].size());
-        if (bytes > 0)
-            sung.emplace_back(start, start + bytes);
-    }
-    if (caption != pnlCurrentText->Caption())
-        pnlCurrentText->SetCaption(caption);
-    pnlCurrentText->SetHighlights(std::move(sung));
+    if (strip->text != pnlCurrentText->Caption())
+        pnlCurrentText->SetCaption(strip->text);
+    pnlCurrentText->SetHighlights(std::move(strip->sung));
 }
 
 void TfrmMain::SyncLyrics()
 {
     StopLyricTimer();
-    if (!FPlaying || !FPlayer || FLyricClock.TimedCount() == 0)
+    if (!FPlaying || !FPlayer || FLyrics.TimedCount() == 0)
         return;
     const TMediaMode mode = FPlayer->Mode();
     if (mode != mdPlaying && mode != mdPaused)
@@ -177,7 +147,7 @@ void TfrmMain::SyncLyrics()
     ShowLyricAt(position);
     if (mode != mdPlaying)
         return;
-    if (const std::optional<int32_t> next = FLyricClock.NextChange(position))
+    if (const std::optional<int32_t> next = FLyrics.NextChange(position))
         Arm(tmrLyric, *next);
 }
 
@@ -209,13 +179,11 @@ void TfrmMain::dxDBGrid2DblClick(TObject*)
 {
     if (!FPlaying || !dxMemData2->Active() || dxMemData2->IsEmpty())
         return;
-    const std::optional<int32_t> time = LyricRecordTime(dxMemData2->CurrentRow());
-    if (!time)
+    const std::optional<int32_t> ms = FLyrics.RowPlayTime(dxMemData2->CurrentRow(), qivTrackBar1->Max());
+    if (!ms)
         return;
-    const int64_t shifted = int64_t{*time} - FLyricClock.Shift();
-    const auto ms = static_cast<int32_t>(std::clamp<int64_t>(shifted, 0, qivTrackBar1->Max()));
-    PlayFrom(ms);
-    qivTrackBar1->SetPosition(ms);
+    PlayFrom(*ms);
+    qivTrackBar1->SetPosition(*ms);
 }
 
 std::string TfrmMain::LyricShiftNotice(int32_t ms)
@@ -227,25 +195,21 @@ std::string TfrmMain::LyricShiftNotice(int32_t ms)
 
 void TfrmMain::ShiftLyrics(int32_t ms)
 {
-    // Ten minutes either way is as far as it goes.
-    constexpr int32_t limit = 600000;
-    FLyricClock.SetShift(std::clamp(FLyricClock.Shift() + ms, -limit, limit));
-    if (!FLyricNoticeShown)
-        FCaptionBeforeNotice = pnlCurrentText->Caption();
-    FLyricNoticeShown = true;
-    pnlCurrentText->SetCaption(LyricShiftNotice(FLyricClock.Shift()));
+    FLyrics.ShiftBy(ms);
+    FLyrics.BeginNotice(pnlCurrentText->Caption());
+    pnlCurrentText->SetCaption(LyricShiftNotice(FLyrics.Shift()));
     Arm(tmrLyricNote, LyricNoticeMs);
     SyncLyrics();
 }
 
-void TfrmMain::ResetLyricShift() { ShiftLyrics(-FLyricClock.Shift()); }
+void TfrmMain::ResetLyricShift() { ShiftLyrics(-FLyrics.Shift()); }
 
 void TfrmMain::tmrLyricNoteTimer(TObject*)
 {
     tmrLyricNote->SetEnabled(false);
-    FLyricNoticeShown = false;
-    if (FLyricCurrent && FPlaying && FPlayer->Mode() != mdStopped)
+    const std::string before = FLyrics.EndNotice();
+    if (FLyrics.Current() && FPlaying && FPlayer->Mode() != mdStopped)
         ShowLyricStrip(FPlayer->Position());
     else
-        pnlCurrentText->SetCaption(FCaptionBeforeNotice);
+        pnlCurrentText->SetCaption(before);
 }

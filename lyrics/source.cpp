@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "forms/exception.h"
 #include "text/bytes.h"
 #include "text/decode.h"
 #include "lyrics/tag.h"
@@ -18,7 +17,7 @@ namespace {
 
 [[noreturn]] void CannotOpen(const std::string& path, const char* reason)
 {
-    throw Exception(Format("Cannot open file \"%s\". %s", path.c_str(), reason));
+    throw LyricError(LyricError::Kind::CannotOpen, path, reason);
 }
 
 // True when something that is not a folder stands under path.
@@ -46,7 +45,7 @@ std::string ReadLyricFile(const std::string& path, std::size_t maxBytes)
     if (!S_ISREG(st.st_mode))
         CannotOpen(path, "Not a regular file");
     if (static_cast<std::uintmax_t>(st.st_size) > maxBytes)
-        throw Exception("Text exceeds memo capacity");
+        throw LyricError(LyricError::Kind::TooLarge, path);
     std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -115,6 +114,14 @@ std::string LrcFile(const std::string& stem)
 
 }  // namespace
 
+LyricError::LyricError(Kind kind, std::string path, std::string reason)
+    : std::runtime_error((kind == Kind::TooLarge ? "lyrics too large: " : "cannot open lyrics: ") + path),
+      kind(kind),
+      path(std::move(path)),
+      reason(std::move(reason))
+{
+}
+
 std::optional<LyricText> FindLyrics(const std::string& songPath, std::size_t maxBytes)
 {
     const std::string stem = StripExtension(songPath);
@@ -124,8 +131,11 @@ std::optional<LyricText> FindLyrics(const std::string& songPath, std::size_t max
     if (path.empty())
         return ReadTagLyrics(songPath, maxBytes);
     // Any encoding takes at most four bytes a character, so a file four times
-    // the memo's capacity cannot fit once decoded.
-    return LyricText{DecodeText(ReadLyricFile(path, 4 * maxBytes)), path};
+    // the limit cannot fit once decoded and is not read at all.
+    std::string text = DecodeText(ReadLyricFile(path, 4 * maxBytes));
+    if (text.size() > maxBytes)
+        throw LyricError(LyricError::Kind::TooLarge, path);
+    return LyricText{std::move(text), path};
 }
 
 }  // namespace lyrics

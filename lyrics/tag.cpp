@@ -16,7 +16,6 @@
 #include <taglib/tfilestream.h>
 #include <taglib/unsynchronizedlyricsframe.h>
 
-#include "forms/exception.h"
 #include "text/decode.h"
 
 namespace lyrics {
@@ -26,7 +25,8 @@ namespace {
 using TagLib::ID3v2::SynchronizedLyricsFrame;
 using TagLib::ID3v2::UnsynchronizedLyricsFrame;
 
-[[noreturn]] void TooLarge() { throw Exception("Text exceeds memo capacity"); }
+// The song's path is filled in by ReadTagLyrics, which knows it.
+[[noreturn]] void TooLarge() { throw LyricError(LyricError::Kind::TooLarge, {}); }
 
 // A frame's text as bytes: UTF-8 for a frame in a Unicode encoding (what is
 // not a character, such as half a surrogate pair, as U+FFFD); for a Latin-1
@@ -264,7 +264,12 @@ std::optional<LyricText> ReadTagLyrics(const std::string& path, std::size_t maxB
         ::close(fd);
         return std::nullopt;
     }
-    return ReadFromStream(stream, maxBytes);
+    try {
+        return ReadFromStream(stream, maxBytes);
+    } catch (LyricError& e) {
+        e.path = path;
+        throw;
+    }
 }
 
 std::optional<LyricText> ReadTagLyricsFromBytes(std::string_view mp3, std::size_t maxBytes)

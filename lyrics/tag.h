@@ -21,7 +21,8 @@ inline constexpr const char* kUsltSource = "ID3v2 USLT";
 // taken for the bytes of a lyric file and decoded as one is; UTF-8 and UTF-16
 // text is taken as it is. nullopt when the file has no such frame, no tag, or
 // cannot be read: a damaged tag gives what TagLib can read of it.
-// A frame or text too large for maxBytes raises "Text exceeds memo capacity".
+// A frame or text too large for maxBytes raises LyricError TooLarge (with
+// the song's path; none for bytes in memory).
 std::optional<LyricText> ReadTagLyrics(const std::string& path, std::size_t maxBytes);
 
 // The same for the bytes of an MP3 file held in memory.

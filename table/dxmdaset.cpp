@@ -153,6 +153,16 @@ std::string TdxMemData::GetAsString(int row, const TField* field) const
     return TextOf(RowRecord(row), field->DataType(), field->FSlot);
 }
 
+std::optional<int32_t> TdxMemData::GetAsInteger(int row, const TField* field) const
+{
+    if (!field || field->FDataSet != this || field->DataType() != ftInteger)
+        return std::nullopt;
+    const TRecordRef record = RowRecord(row);
+    if (record.IsNull(field->FSlot))
+        return std::nullopt;
+    return record.Integer(field->FSlot);
+}
+
 std::string TdxMemData::FieldText(const TField* field) const
 {
     return TextOf(ActiveBuffer(), field->DataType(), field->FSlot);

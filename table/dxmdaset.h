@@ -118,6 +118,9 @@ public:
     // The text of `field` in row `row` without moving the cursor ("" when out
     // of range, closed, or null).
     std::string GetAsString(int row, const TField* field) const;
+    // The value of an integer field in row `row` (nullopt when out of range,
+    // closed, null, or not an integer field).
+    std::optional<int32_t> GetAsInteger(int row, const TField* field) const;
 
     // Events, each with the table as its argument.
     TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;

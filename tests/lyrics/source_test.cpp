@@ -5,7 +5,6 @@
 #include <fstream>
 #include <string>
 
-#include "forms/exception.h"
 #include "lyrics/source.h"
 #include "lyrics/tag.h"
 
@@ -17,6 +16,18 @@ const std::string kData = LYRICS_TEST_DATA;
 constexpr std::size_t kMemo = 4u << 20;
 
 std::string Data(const char* name) { return kData + "/" + name; }
+
+// The error FindLyrics reports, as "kind: path (reason)".
+std::string Refused(const std::string& song, std::size_t capacity)
+{
+    try {
+        lyrics::FindLyrics(song, capacity);
+    } catch (const lyrics::LyricError& e) {
+        const char* kind = e.kind == lyrics::LyricError::Kind::TooLarge ? "too large: " : "cannot open: ";
+        return kind + e.path + (e.reason.empty() ? "" : " (" + e.reason + ")");
+    }
+    return "no error";
+}
 
 TEST(TagLyrics, EachFrameKindAndEncodingGivesItsLinesInOrder)
 {
@@ -66,19 +77,11 @@ TEST(TagLyrics, NoTagNoFileOrNoLyricFrameGivesNone)
 
 TEST(TagLyrics, TextOverTheMemoCapacityIsRefused)
 {
-    const auto refused = [](const std::string& path, std::size_t capacity) {
-        try {
-            lyrics::FindLyrics(path, capacity);
-        } catch (const Exception& e) {
-            return e.Message();
-        }
-        return std::string("no error");
-    };
     // 75 bytes of LRC text: it fits exactly, one byte less does not.
     EXPECT_EQ(lyrics::FindLyrics(Data("sylt_utf8_ms.mp3"), 75)->text.size(), 75u);
-    EXPECT_EQ(refused(Data("sylt_utf8_ms.mp3"), 74), "Text exceeds memo capacity");
+    EXPECT_EQ(Refused(Data("sylt_utf8_ms.mp3"), 74), "too large: " + Data("sylt_utf8_ms.mp3"));
     // So is a USLT text.
-    EXPECT_EQ(refused(Data("uslt_plain.mp3"), 9), "Text exceeds memo capacity");
+    EXPECT_EQ(Refused(Data("uslt_plain.mp3"), 9), "too large: " + Data("uslt_plain.mp3"));
 }
 
 // Songs in a folder of their own, with lyric files written beside them.
@@ -132,12 +135,24 @@ TEST_F(LyricSources, AnLrcFileThatCannotBeReadIsAnError)
 {
     const std::string song = Song("several.mp3", "song.mp3");
     ASSERT_EQ(::mkfifo((dir / "song.LRC").c_str(), 0600), 0);
-    try {
-        lyrics::FindLyrics(song, kMemo);
-        ADD_FAILURE() << "no error";
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Cannot open file \"" + (dir / "song.LRC").string() + "\". Not a regular file");
-    }
+    EXPECT_EQ(Refused(song, kMemo), "cannot open: " + (dir / "song.LRC").string() + " (Not a regular file)");
+}
+
+TEST_F(LyricSources, ALyricFileLargerThanTheLimitOnceDecodedIsRefused)
+{
+    const std::string song = Song("no_tag.mp3", "song.mp3");
+    // Plain ASCII stays as large once decoded: 10 bytes fit in 10, not in 9.
+    const std::string lrc = Write("song.lrc", "[00:01]abc");
+    EXPECT_EQ(lyrics::FindLyrics(song, 10)->text, "[00:01]abc");
+    EXPECT_EQ(Refused(song, 9), "too large: " + lrc);
+    // UTF-16 text grows once decoded: a byte-order mark and three characters
+    // in 8 bytes become 9.
+    Write("song.lrc", std::string("\xff\xfe\x2d\x4e\x87\x65\x57\x5b", 8));
+    EXPECT_EQ(lyrics::FindLyrics(song, 9)->text, "中文字");
+    EXPECT_EQ(Refused(song, 8), "too large: " + lrc);
+    // A file four times the limit is not read at all.
+    Write("song.lrc", std::string(41, 'x'));
+    EXPECT_EQ(Refused(song, 10), "too large: " + lrc);
 }
 
 }  // namespace

@@ -33,6 +33,11 @@ TEST_F(TableTest, RecIdIsTheHiddenFirstFieldAndNumbersPostedRecords)
     AddTitles({"one", "two"});
     EXPECT_EQ(recId->AsInteger(), 2);
     EXPECT_EQ(recId->AsString(), "2");
+    // By row, without moving the cursor; nothing past the rows or in a text field.
+    EXPECT_EQ(table->GetAsInteger(0, recId), 1);
+    EXPECT_EQ(table->GetAsInteger(2, recId), std::nullopt);
+    EXPECT_EQ(table->GetAsInteger(0, title), std::nullopt);
+    EXPECT_EQ(recId->AsInteger(), 2);
     table->First();
     EXPECT_EQ(table->FieldByName("recid")->AsInteger(), 1);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The lyrics' logging category, "player.lyrics": off by default,
+// The window's lyric logging category, "player.lyrics": off by default,
 // QT_LOGGING_RULES="player.lyrics.debug=true" turns it on. Checks outside the
 // tests read its lines, so their forms stay as they are written.
 
