@@ -124,8 +124,7 @@ void TfrmMain::SearchLyricsOnline(const std::string& songPath)
         ShowOnlineLyrics(static_cast<int>(cached->kind), cached->text, 0, 0);
         return;
     }
-    ShowOnlineNotice("LRCLIB 搜尋中…");
-    // Once the song has started, so that its length is known.
+    // The strip keeps what it shows until the answer comes. Once the song has started, so that its length is known.
     QTimer::singleShot(0, FLrclib.get(), [this, request, songPath] {
         if (request != FOnlineRequest)
             return;
@@ -202,7 +201,9 @@ void TfrmMain::PublishLyrics()
     if (!FPlaying || text.empty())
         throw Exception("沒有可發佈的歌詞");
     // Timed lyrics go as they are, and as plain text without their times.
+    // Lines end in LF, as the service keeps them.
     std::string plain;
+    std::string lines;
     std::size_t at = 0;
     while (at < text.size()) {
         std::size_t end = text.find('\n', at);
@@ -212,9 +213,10 @@ void TfrmMain::PublishLyrics()
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         plain += StripTimeTags(line) + "\n";
+        lines += line + "\n";
         at = end + 1;
     }
-    const std::string synced = FLyrics.TimedCount() > 0 ? text : std::string();
+    const std::string synced = FLyrics.TimedCount() > 0 ? lines : std::string();
     const lyrics::lrclib::Track track = TrackOf(FPlayingPath, qivTrackBar1->Max());
 
     auto* progress = new QProgressDialog(QStringLiteral("計算發佈憑證…"), QStringLiteral("取消"), 0, 0, Window());
