@@ -5,6 +5,7 @@
 #include <QAction>
 #include <cstdlib>
 
+#include "app/DesktopWindow.h"
 #include "lyrics/lrclibclient.h"
 #include "tests/app/lyric_trace.h"
 #include "tests/app/window_fixture.h"
@@ -37,9 +38,14 @@ TEST_F(WindowOnline, FoundLyricsShowAndAreKeptForTheNextPlayAndTheNextRun)
     Song("m", "a.mp3");
     ClickFolder("m");
     const LyricTrace log;
+    TDesktopWindow desktop(frm.get());
     DoubleClickRow(1);
+    const desktop::TPlayerState started = desktop.State();
     ASSERT_TRUE(WaitFor([&] { return !LyricRecords().empty(); }));
     EXPECT_EQ(frm->memLyric->Text(), "[00:00.50]First\r\n[00:01.00]Second");
+    // The desktop's media controls hear of the lyrics that came late.
+    EXPECT_EQ(desktop.LyricText(), frm->memLyric->Text());
+    EXPECT_EQ(desktop.State().LateLyrics, started.LateLyrics + 1);
     EXPECT_EQ(frm->dpnlLyric->Hint(), "LRCLIB");
     // The song's length as the player gives it, for a file without tags.
     EXPECT_EQ(server.requests.at(0).query.queryItemValue("duration"), "3");
