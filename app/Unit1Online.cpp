@@ -143,8 +143,10 @@ void TfrmMain::SearchLyricsOnline(const std::string& songPath)
     });
 }
 
-void TfrmMain::ShowOnlineLyrics(int kind, const std::string& text, int failure, int httpStatus)
+void TfrmMain::ShowOnlineLyrics(int kind, const std::string& fetched, int failure, int httpStatus)
 {
+    // Cut at a NUL, as lyric files are.
+    const std::string text = fetched.substr(0, fetched.find('\0'));
     switch (static_cast<Outcome::Kind>(kind)) {
     case Outcome::Kind::Synced:
     case Outcome::Kind::Plain:
