@@ -124,7 +124,7 @@ TEST_F(WindowOnline, AnAnswerForASongNoLongerPlayingIsDroppedAndEachOutcomeSaysS
 
     // Turned off (and kept off): no lookup at all.
     const std::size_t asked = server.requests.size();
-    User([&] { frm->actLyricsOnline->trigger(); });
+    frm->actLyricsOnline->trigger();  // as a menu click, from the loop
     EXPECT_FALSE(frm->OnlineSearch());
     setenv("LYRICPLAYER_LRCLIB_URL", server.Url().toString().toUtf8().constData(), 1);
     Close();
@@ -147,7 +147,7 @@ TEST_F(WindowOnline, SavedBesideTheSongAskingBeforeReplacingAndAnUnwritableFolde
     DoubleClickRow(1);
     ASSERT_TRUE(WaitFor([&] { return !LyricRecords().empty(); }));
     const std::filesystem::path lrc = root / "m" / "a.lrc";
-    User([&] { frm->actLyricsSaveLrc->trigger(); });
+    frm->actLyricsSaveLrc->trigger();  // as a menu click, from the loop
     std::ifstream in(lrc, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "[00:00.50]Saved");
 
@@ -158,7 +158,7 @@ TEST_F(WindowOnline, SavedBesideTheSongAskingBeforeReplacingAndAnUnwritableFolde
         asked.push_back(path);
         return false;
     };
-    User([&] { frm->actLyricsSaveLrc->trigger(); });
+    frm->actLyricsSaveLrc->trigger();  // as a menu click, from the loop
     EXPECT_EQ(asked, std::vector<std::string>{lrc.string()});
     std::ifstream kept(lrc, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "mine");
@@ -169,7 +169,7 @@ TEST_F(WindowOnline, SavedBesideTheSongAskingBeforeReplacingAndAnUnwritableFolde
     std::filesystem::create_directory(lrc);
     std::ofstream(lrc / "keep") << "kept";
     frm->OnConfirmReplace = [](const std::string&) { return true; };
-    User([&] { frm->actLyricsSaveLrc->trigger(); });
+    frm->actLyricsSaveLrc->trigger();  // as a menu click, from the loop
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].starts_with("Cannot create file \"" + lrc.string() + "\"")) << boxes[0];
     EXPECT_TRUE(std::filesystem::exists(lrc / "keep"));
@@ -183,7 +183,7 @@ TEST_F(WindowOnline, PublishesTheLyricsShownWithTheSongsFields)
     Text("m", "a.lrc", "[00:00.50]Made by me\n");
     ClickFolder("m");
     DoubleClickRow(1);
-    User([&] { frm->actLyricsPublish->trigger(); });
+    frm->actLyricsPublish->trigger();  // as a menu click, from the loop
     ASSERT_TRUE(WaitFor([&] { return Strip() == "已發佈到 LRCLIB" || !boxes.empty(); })) << Strip();
     ASSERT_TRUE(boxes.empty()) << boxes[0];
     ASSERT_EQ(server.records.size(), 1);
