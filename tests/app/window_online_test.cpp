@@ -3,6 +3,8 @@
 // saved beside the song, and each failure a few words in the strip.
 
 #include <QAction>
+#include <QMainWindow>
+#include <QProgressDialog>
 #include <cstdlib>
 
 #include "app/DesktopWindow.h"
@@ -110,6 +112,19 @@ TEST_F(WindowOnline, AnAnswerForASongNoLongerPlayingIsDroppedAndEachOutcomeSaysS
     DoubleClickRow(4);  // 404, and the search finds nothing
     ASSERT_TRUE(WaitFor([&] { return Strip() == "LRCLIB 查無歌詞"; }));
 
+    // A server that does not answer in time (the deadline made short here).
+    server.overrides["/api/get"] = [](const FakeLrclib::Request&) {
+        FakeLrclib::Reply reply;
+        reply.silent = true;
+        return reply;
+    };
+    frm->LyricService().SetTimeoutMs(100);
+    Song("m", "e.mp3");
+    ClickFolder("m");
+    DoubleClickRow(5);
+    ASSERT_TRUE(WaitFor([&] { return Strip() == "LRCLIB 逾時"; }));
+    EXPECT_TRUE(frm->Playing());
+
     // Server gone: a few words, no box, the song plays on.
     setenv("LYRICPLAYER_LRCLIB_URL", "http://127.0.0.1:9", 1);
     Close();
@@ -192,6 +207,25 @@ TEST_F(WindowOnline, PublishesTheLyricsShownWithTheSongsFields)
     EXPECT_EQ(o["duration"].toDouble(), 3);
     EXPECT_EQ(o["syncedLyrics"].toString(), "[00:00.50]Made by me\n");
     EXPECT_EQ(o["plainLyrics"].toString(), "Made by me\n");
+
+    // A proof of work that takes long: cancelled from its progress window,
+    // nothing is sent and nothing is reported.
+    server.target = QByteArray(64, '0');
+    frm->actLyricsPublish->trigger();
+    QProgressDialog* progress = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        progress = nullptr;
+        for (QProgressDialog* dialog : frm->Window()->findChildren<QProgressDialog*>())
+            if (dialog->isVisible())
+                progress = dialog;
+        return progress && progress->labelText().contains("已試");
+    }));
+    progress->cancel();
+    RunLoopUntil([] { return false; }, 100);
+    EXPECT_EQ(server.Count("/api/publish"), 1);
+    EXPECT_TRUE(boxes.empty());
+    for (QProgressDialog* dialog : frm->Window()->findChildren<QProgressDialog*>())
+        EXPECT_FALSE(dialog->isVisible());
 }
 
 }  // namespace
