@@ -52,12 +52,12 @@ std::string FailureNotice(Failure failure, int status)
 }
 
 // The song's signature for the service: its tags, and the length the player
-// gives when the tag reader cannot tell.
+// gives when TagLib cannot tell.
 lyrics::lrclib::Track TrackOf(const std::string& songPath, int32_t lengthMs)
 {
     const lyrics::SongTags tags = lyrics::ReadSongTags(songPath);
     lyrics::lrclib::Track track{tags.title, tags.artist, tags.album, tags.lengthSec};
-    if (lengthMs > 0)
+    if (track.durationSec <= 0 && lengthMs > 0)
         track.durationSec = static_cast<int>(std::lround(lengthMs / 1000.0));
     return track;
 }

@@ -30,7 +30,7 @@ SongTags ReadSongTags(const std::string& path)
         tags.album = Trimmed(file.tag()->album());
     }
     if (!file.isNull() && file.audioProperties())
-        tags.lengthSec = file.audioProperties()->lengthInSeconds();
+        tags.lengthSec = (file.audioProperties()->lengthInMilliseconds() + 500) / 1000;
     if (tags.title.empty())
         tags.title = std::filesystem::path(path).stem().string();
     return tags;

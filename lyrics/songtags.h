@@ -9,7 +9,7 @@ struct SongTags {
     std::string title;   // the file's name less its extension when the tag has none
     std::string artist;
     std::string album;
-    int lengthSec = 0;   // 0 when TagLib cannot tell
+    int lengthSec = 0;   // to the nearest second; 0 when TagLib cannot tell
 };
 
 SongTags ReadSongTags(const std::string& path);

@@ -19,6 +19,7 @@
 #include "lyrics/lrclibpublish.h"
 #include "lyrics/lrclibsource.h"
 #include "lyrics/proofofwork.h"
+#include "lyrics/songtags.h"
 #include "tests/lyrics/fake_lrclib.h"
 
 namespace {
@@ -120,6 +121,18 @@ TEST(LrclibContract, ProofOfWorkMeetsTheTargetAsABigEndianNumber)
     for (std::uint64_t n = 0; n < *nonce; ++n)
         ASSERT_FALSE(lyrics::MeetsTarget(lyrics::NonceHash("abc", n), *target)) << n;
     EXPECT_EQ(lyrics::PublishToken("abc", 42), "abc:42");
+}
+
+TEST(LrclibContract, TheTrackIsNamedByItsTagsOrItsFileTitle)
+{
+    const lyrics::SongTags named = lyrics::ReadSongTags(LYRICS_TEST_DATA "/named.mp3");
+    EXPECT_EQ(named.title, "歌名 Title");
+    EXPECT_EQ(named.artist, "Artist");
+    EXPECT_EQ(named.album, "Album");
+    EXPECT_EQ(named.lengthSec, 1);  // half a second of sound and the encoder's padding, rounded
+    const lyrics::SongTags bare = lyrics::ReadSongTags(LYRICS_TEST_DATA "/no_tag.mp3");
+    EXPECT_EQ(bare.title, "no_tag");
+    EXPECT_EQ(bare.artist, "");
 }
 
 class LrclibClientTest : public ::testing::Test {
