@@ -124,7 +124,8 @@ void TfrmMain::SearchLyricsOnline(const std::string& songPath)
         ShowOnlineLyrics(static_cast<int>(cached->kind), cached->text, 0, 0);
         return;
     }
-    // The strip keeps what it shows until the answer comes. Once the song has started, so that its length is known.
+    // The strip keeps what it shows until the answer comes. The request goes
+    // once the song has started, when the player knows its length.
     QTimer::singleShot(0, FLrclib.get(), [this, request, songPath] {
         if (request != FOnlineRequest)
             return;
