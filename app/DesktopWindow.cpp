@@ -56,6 +56,7 @@ desktop::TPlayerState TDesktopWindow::State()
     // The seek bar's range is the length of the song last started.
     state.LengthMs = state.SongStart > 0 ? FWindow->qivTrackBar1->Max() : 0;
     state.Jumps = FJumps;
+    state.LateLyrics = FWindow->OnlineLoads();
     return state;
 }
 

@@ -14,6 +14,8 @@
 #include "forms/stdctrls.h"
 #include "forms/timer.h"
 #include "lyrics/lrc.h"
+#include "lyrics/lrclibpublish.h"
+#include "lyrics/lrclibsource.h"
 #include "lyrics/source.h"
 #include "media/MPlayer.h"
 #include "mixer/SSVolumeController.h"
@@ -48,6 +50,7 @@ TfrmMain::TfrmMain(TComponent* AOwner, TPlayerServices services) : TForm(AOwner)
         shell::SetCurrentNamespace(FServices.Namespace);
     LoadDesign();
     CreateLyricControls();
+    CreateOnlineControls();
     DoCreate();
 }
 
@@ -274,6 +277,7 @@ void TfrmMain::LoadLyrics()
 {
     // The raw panel's tab tells where the text it shows came from.
     dpnlLyric->SetHint("");
+    DropOnlineLyrics();
     // No current song: nothing to read lyrics for.
     if (!dxMemData->Active() || dxMemData->IsEmpty())
         return;
@@ -288,6 +292,8 @@ void TfrmMain::LoadLyrics()
     }
     if (found)
         LoadLyricText(std::move(found->text), std::move(found->source));
+    else
+        SearchLyricsOnline(dxMemDataFileName2->AsString());
 }
 
 void TfrmMain::LoadLyricText(std::string text, std::string source)

@@ -6,6 +6,7 @@
 // that tests can run the window on fakes.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,7 @@ class TdxLayoutDockSite;
 class TdxTabContainerDockSite;
 class TdxVertContainerDockSite;
 
+namespace lyrics { class LrclibClient; class LrclibSource; class LrclibPublisher; }
 namespace media { class MediaService; }
 namespace mixer { class MixerService; }
 namespace shell { class TLinuxNamespace; }
@@ -166,6 +168,25 @@ public:
     // Between the texts of lines current together in the strip.
     static constexpr const char* LyricSeparator = lyrics::LyricPresenter::Separator;
 
+    // Lyrics from LRCLIB (Unit1Online.cpp): looked up when a song has none of
+    // its own, kept in the cache; the lyric grid's context menu turns the
+    // lookup on and off, saves what was found beside the song, and publishes
+    // the lyrics shown.
+    QAction* actLyricsOnline = nullptr;
+    QAction* actLyricsSaveLrc = nullptr;
+    QAction* actLyricsPublish = nullptr;
+    bool OnlineSearch() const;
+    void SetOnlineSearch(bool on);
+    void SaveLyricsAsLrc();
+    void PublishLyrics();
+    // Asked before a lyric file beside the song is replaced; true replaces.
+    std::function<bool(const std::string& path)> OnConfirmReplace;
+    lyrics::LrclibClient& LyricService() const { return *FLrclib; }
+    // The lyrics last had from LRCLIB for the song that plays ("" if none).
+    const std::string& FetchedLyrics() const { return FFetched; }
+    // Counts the lyric texts had from LRCLIB and shown.
+    int OnlineLoads() const { return FOnlineLoads; }
+
     // The program's argument: a folder is selected in the folder tree (the
     // way to it expanded) and loaded as a click does; an MP3 file's folder is
     // loaded so, the song made current and played as a double click does.
@@ -225,6 +246,22 @@ private:
     void StopLyricTimer();
     // Plays from ms, as a release of the seek bar there does.
     void PlayFrom(int32_t ms);
+
+    // LRCLIB (Unit1Online.cpp).
+    void CreateOnlineControls();
+    // Forgets the lookup under way and the lyrics had for the song before.
+    void DropOnlineLyrics();
+    void SearchLyricsOnline(const std::string& songPath);
+    void ShowOnlineLyrics(int kind, const std::string& text, int failure, int httpStatus);
+    void ShowOnlineNotice(const std::string& text);
+    std::unique_ptr<lyrics::LrclibClient> FLrclib;
+    std::unique_ptr<lyrics::LrclibSource> FLrclibSource;
+    std::unique_ptr<lyrics::LrclibPublisher> FPublisher;
+    std::uint64_t FOnlineRequest = 0;
+    std::string FFetched;
+    std::string FFetchedSong;
+    std::string FOnlineNotice;
+    int FOnlineLoads = 0;
 
     // Summed in 64 bits: a folder of songs may hold more than 2 GiB.
     int64_t FTotalSize = 0;

@@ -276,7 +276,7 @@ void TMprisService::Refresh()
     QVariantMap changed;
     if (now.Status != FLast.Status)
         changed.insert(QStringLiteral("PlaybackStatus"), StatusText(now.Status));
-    if (!SameSong(now, FLast))
+    if (!SameSong(now, FLast) || now.LateLyrics != FLast.LateLyrics)
         changed.insert(QStringLiteral("Metadata"), Metadata(now));
     if (now.Volume != FLast.Volume)
         changed.insert(QStringLiteral("Volume"), now.Volume / 100.0);

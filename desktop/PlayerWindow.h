@@ -29,6 +29,9 @@ struct TPlayerState {
     std::int64_t LengthMs = 0;
     // Counts the jumps of the playing position (a release of the seek bar).
     int Jumps = 0;
+    // Counts the lyric texts that came after their song had started (from a
+    // lyric service): the song's metadata, which carries its lyrics, changes.
+    int LateLyrics = 0;
 
     bool operator==(const TPlayerState&) const = default;
 };

@@ -17,7 +17,7 @@ lame --quiet -b 64 "$tmp/tone48.wav" "$tmp/base48.mp3"  # MPEG-1 at 48 kHz: a fr
 
 "$python" - "$tmp" "$out" <<'EOF'
 import os, shutil, sys
-from mutagen.id3 import ID3, SYLT, USLT
+from mutagen.id3 import ID3, SYLT, TALB, TIT2, TPE1, USLT
 
 tmp, out = sys.argv[1], sys.argv[2]
 
@@ -49,6 +49,9 @@ tagged("sylt_latin1_gbk.mp3", [sylt([(latin1(line, "gbk"), 1000 * (i + 1)) for i
 tagged("sylt_syllables.mp3", [sylt([("Hel", 1000), ("lo ", 1250), ("world", 1500), ("\nSecond", 3000),
                                     (" line", 3400), ("\r\nThird", 5000)])])
 tagged("uslt_lrc.mp3", [uslt("[00:01.00]Alpha\n[00:02.00][00:04.00]Beta\n")])
+# Names for the lyric service, and none (the file's title stands in).
+tagged("named.mp3", [TIT2(encoding=3, text="  歌名 Title "), TPE1(encoding=1, text="Artist"),
+                     TALB(encoding=3, text="Album")])
 tagged("uslt_plain.mp3", [uslt("Just words\nno times\n", encoding=1)])
 # mutagen writes the frames of a kind smallest first: the frame of other
 # content comes first, the chosen one second.
