@@ -32,17 +32,18 @@ lame_q -b 128 --add-id3v2 --tt "Tagged song" --ta "Some singer" --tl "An album" 
 cat cbr128.mp3 mpeg2_16k.mp3 > joined.mp3
 cat mono22.mp3 id3.mp3 mpeg25_8k.mp3 > joined3.mp3
 
-# Streams that change format midway, measured frame by frame: mono then dual
-# channel without any header; 44.1 kHz (with its LAME header) then 48 kHz
-# without one; two encodings at 44.1 and 48 kHz, each with its LAME header.
+# Streams that change format midway, measured frame by frame: mono and dual
+# channel by turns without any header; 44.1 kHz (with its LAME header), then
+# 48, 44.1 and 48 kHz without one; two encodings at 44.1 and 48 kHz, each with
+# its LAME header.
 sox -n -r 44100 -c 1 mono.wav synth 1.5 sine 330 vol 0.5
 sox -n -r 48000 -c 2 mix48.wav synth 2.0 sine 550 vol 0.5
 lame_q -t -b 128 -m m mono.wav mono_noxing.mp3
 lame_q -t -b 128 -m d mix44.wav dual_noxing.mp3
 lame_q -t -b 128 mix48.wav cbr48_noxing.mp3
 lame_q -b 128 mix48.wav cbr48.mp3
-cat mono_noxing.mp3 dual_noxing.mp3 > mono_then_dual.mp3
-cat cbr128.mp3 cbr48_noxing.mp3 > rate_change.mp3
+cat mono_noxing.mp3 dual_noxing.mp3 mono_noxing.mp3 dual_noxing.mp3 > mono_then_dual.mp3
+cat cbr128.mp3 cbr48_noxing.mp3 cbr_noxing.mp3 cbr48_noxing.mp3 > rate_change.mp3
 cat cbr128.mp3 cbr48.mp3 > joined_lame.mp3
 # A damaged frame in the middle: zeros over one frame's header (and more than
 # a whole 320 kbit/s frame, longer than libmpg123's default search).
