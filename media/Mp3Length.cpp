@@ -28,7 +28,7 @@ struct Source {
 ssize_t ReadFile(void* handle, void* buffer, size_t size)
 {
     auto* source = static_cast<Source*>(handle);
-    const size_t got = std::fread(buffer, 1, size, source->file);
+    const size_t got = fread_unlocked(buffer, 1, size, source->file);
     return got == 0 && std::ferror(source->file) ? -1 : static_cast<ssize_t>(got);
 }
 
