@@ -19,7 +19,8 @@ constexpr long kResyncLimit = 16 * 1024;
 // stream joined from several encodings is opened as a stream of its own and
 // libmpg123 reads the part's header.
 // libmpg123 reads a few bytes at a time; through a large stdio buffer a scan
-// of a long file takes a few hundred reads instead of tens of thousands.
+// of a long file takes a few hundred reads instead of tens of thousands, and
+// without stdio's lock, as only this scan uses the file.
 struct Source {
     std::FILE* file = nullptr;
     off_t base = 0;
@@ -80,8 +81,11 @@ Part ScanPart(mpg123_handle* handle)
         if (mpg123_info2(handle, &info) != MPG123_OK || info.rate <= 0)
             break;
         const bool newTag = mpg123_meta_check(handle) & MPG123_NEW_ID3;
-        if (newTag)
-            mpg123_id3(handle, nullptr, nullptr); // read, so that the next tag is reported again
+        if (newTag) { // taken, so that the next tag is reported as new again
+            mpg123_id3v1* v1 = nullptr;
+            mpg123_id3v2* v2 = nullptr;
+            mpg123_id3(handle, &v1, &v2);
+        }
         if (part.frames > 0) {
             unsigned long header = 0;
             unsigned char* body = nullptr;
