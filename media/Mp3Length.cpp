@@ -147,6 +147,9 @@ std::optional<std::int64_t> ScanMp3LengthMs(const std::string& path)
 
     // libmpg123 follows changes of rate and format inside a part; a damaged
     // frame is skipped as long as the next good frame is within a few frames.
+    // No MPG123_GAPLESS: with it libmpg123 holds back the frames that lie
+    // wholly in the encoder delay (one 576-sample MPEG-2 frame), which this
+    // scan must count before it takes the delay off.
     mpg123_param(handle, MPG123_FLAGS, MPG123_QUIET, 0);
     mpg123_param(handle, MPG123_RESYNC_LIMIT, kResyncLimit, 0);
     if (mpg123_replace_reader_handle(handle, ReadFile, SeekFile, nullptr) != MPG123_OK)
