@@ -1,9 +1,11 @@
 #pragma once
 // The exact playing length of an MP3 file, from a scan of all its frames
-// (libmpg123). Encoder delay and padding recorded by the encoder are left out,
-// as the decoder leaves them out when it plays the file. Files joined with
-// `cat` (each part with its own header, often at its own sample rate) measure
-// as long as their parts.
+// (libmpg123). Every frame counts at its own sample rate and MPEG version, so
+// a stream whose rate, channel mode or bit rate changes midway measures as
+// long as its frames. A new part starts only at a new Xing/Info/LAME header
+// or at an ID3v2 tag between frames (files joined with `cat`); the encoder
+// delay and padding such a header records are left out, as the decoder leaves
+// them out when it plays the part. A lone damaged frame is skipped.
 
 #include <cstdint>
 #include <optional>

@@ -2,7 +2,9 @@
 //  - CPU time of a process that plays a 60 s MP3 to the null sink with
 //    TMediaPlayer, against gst-launch-1.0 playbin playing it to the same sink;
 //  - Open of a 10 min 320 kbit/s MP3 until its length is known, against
-//    gst-discoverer-1.0 on the same file.
+//    gst-discoverer-1.0 on the same file;
+//  - the length scan of a 60 min 320 kbit/s MP3 (made when the run starts by
+//    repeating the frames of a 10 s file), against reading the same file.
 // Run: media_bench            (all; the CPU pair takes two minutes)
 //      media_bench --play F   (the child that plays F, used by the benchmark)
 //      media_bench --open F   (the child that opens F once and prints its length)
@@ -12,18 +14,25 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "media/GstMediaService.h"
 #include "media/MPlayer.h"
+#include "media/Mp3Length.h"
 
 extern char** environ;
 
@@ -31,6 +40,7 @@ namespace {
 
 const std::string kSong60 = std::string(MEDIA_BENCH_DATA) + "/song60s.mp3";
 const std::string kSong10min = std::string(MEDIA_BENCH_DATA) + "/song10min320.mp3";
+const std::string kFrames10s = std::string(MEDIA_BENCH_DATA) + "/frames10s320.mp3";
 const char* const kNullSink = "fakesink sync=true";
 std::string gSelf;
 std::map<std::string, double> gFigures;
@@ -185,6 +195,71 @@ BENCHMARK(BM_Open10min_FreshProcess)->Iterations(20)->UseRealTime()->Unit(benchm
 BENCHMARK(BM_PlayCpu_GstLaunchPlaybin)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_PlayCpu_TMediaPlayer)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
+// The 60 min stream: the 10 s file's frames 360 times, in the temp folder for
+// the run (and in the page cache, as it has just been written).
+constexpr int kRepeats = 360;
+std::string gHourFile;
+
+const std::string& HourFile()
+{
+    if (gHourFile.empty()) {
+        std::ifstream in(kFrames10s, std::ios::binary);
+        const std::string frames((std::istreambuf_iterator<char>(in)), {});
+        gHourFile = (std::filesystem::temp_directory_path() / ("media-bench-hour-" + std::to_string(getpid()) + ".mp3"))
+                        .string();
+        std::ofstream out(gHourFile, std::ios::binary);
+        for (int i = 0; i < kRepeats; ++i)
+            out.write(frames.data(), std::streamsize(frames.size()));
+    }
+    return gHourFile;
+}
+
+double ReadWholeFile(const std::string& path, std::vector<char>& buffer)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    size_t bytes = 0;
+    for (size_t got; file && (got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0;)
+        bytes += got;
+    if (file)
+        std::fclose(file);
+    benchmark::DoNotOptimize(bytes);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// Each iteration reads the file alone, then scans its length, so that both
+// meet the same load from the rest of the machine; the medians are compared.
+void BM_Scan60min_Mp3LengthVsRead(benchmark::State& state)
+{
+    const std::string& path = HourFile();
+    const std::int64_t tenSeconds = media::ScanMp3LengthMs(kFrames10s).value_or(0);
+    std::vector<char> buffer(1 << 20);
+    std::vector<double> reads;
+    std::vector<double> scans;
+    std::int64_t length = 0;
+    for (auto _ : state) {
+        reads.push_back(ReadWholeFile(path, buffer));
+        const auto start = std::chrono::steady_clock::now();
+        length = media::ScanMp3LengthMs(path).value_or(0);
+        scans.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    if (std::llabs(length - kRepeats * tenSeconds) > kRepeats)
+        state.SkipWithError("wrong length");
+    state.counters["length_ms"] = double(length);
+    state.counters["read_ms"] = Median(reads) * 1000;
+    state.counters["scan_ms"] = Median(scans) * 1000;
+    gFigures["scan_base"] = Median(reads);
+    gFigures["scan_ours"] = Median(scans);
+}
+
+BENCHMARK(BM_Scan60min_Mp3LengthVsRead)->Iterations(30)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 // goal 0: a figure for information, with no goal of its own.
 void PrintRatio(const char* what, const char* ours, const char* base, double goal)
 {
@@ -216,5 +291,8 @@ int main(int argc, char** argv)
     // A cold start: process, GStreamer's start and the loading of the whole
     // playing chain's plugins, which the discoverer (no decoder, no sink) skips.
     PrintRatio("Open 10 min 320k, fresh process s vs discoverer", "open_ours_process", "open_base", 0);
+    PrintRatio("Length scan of 60 min 320k, median s, vs reading the file", "scan_ours", "scan_base", 2.0);
+    if (!gHourFile.empty())
+        std::filesystem::remove(gHourFile);
     return 0;
 }

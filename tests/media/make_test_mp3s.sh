@@ -1,6 +1,6 @@
 #!/bin/sh
 # Makes the MP3 files the media tests play, with a real encoder (lame), from
-# sound made by sox and espeak-ng. Usage: make_test_mp3s.sh OUTDIR
+# sound made by sox and espeak-ng, joined and damaged with cat and dd. Usage: make_test_mp3s.sh OUTDIR
 set -eu
 out="$1"
 mkdir -p "$out"
@@ -31,6 +31,26 @@ lame_q -b 128 --add-id3v2 --tt "Tagged song" --ta "Some singer" --tl "An album" 
 # MPEG-2; and three rates with an ID3v2 tag in the middle.
 cat cbr128.mp3 mpeg2_16k.mp3 > joined.mp3
 cat mono22.mp3 id3.mp3 mpeg25_8k.mp3 > joined3.mp3
+
+# Streams that change format midway, measured frame by frame: mono and dual
+# channel by turns without any header; 44.1 kHz (with its LAME header), then
+# 48, 44.1 and 48 kHz without one; two encodings at 44.1 and 48 kHz, each with
+# its LAME header.
+sox -n -r 44100 -c 1 mono.wav synth 1.5 sine 330 vol 0.5
+sox -n -r 48000 -c 2 mix48.wav synth 2.0 sine 550 vol 0.5
+lame_q -t -b 128 -m m mono.wav mono_noxing.mp3
+lame_q -t -b 128 -m d mix44.wav dual_noxing.mp3
+lame_q -t -b 128 mix48.wav cbr48_noxing.mp3
+lame_q -b 128 mix48.wav cbr48.mp3
+cat mono_noxing.mp3 dual_noxing.mp3 mono_noxing.mp3 dual_noxing.mp3 > mono_then_dual.mp3
+cat cbr128.mp3 cbr48_noxing.mp3 cbr_noxing.mp3 cbr48_noxing.mp3 > rate_change.mp3
+cat cbr128.mp3 cbr48.mp3 > joined_lame.mp3
+# A damaged frame in the middle: zeros over one frame's header (and more than
+# a whole 320 kbit/s frame, longer than libmpg123's default search).
+cp cbr128.mp3 damaged128.mp3
+dd if=/dev/zero of=damaged128.mp3 bs=1 seek=$(( $(wc -c < cbr128.mp3) / 2 )) count=420 conv=notrunc 2> /dev/null
+cp cbr320.mp3 damaged320.mp3
+dd if=/dev/zero of=damaged320.mp3 bs=1 seek=$(( $(wc -c < cbr320.mp3) / 2 )) count=1100 conv=notrunc 2> /dev/null
 
 # An ID3v2.3 tag with a 3 MB embedded picture in front of the CBR file.
 syncsafe() { # 4 bytes, 7 bits each
