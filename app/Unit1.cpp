@@ -145,7 +145,15 @@ void TfrmMain::btnPlayClick(TObject*)
     dxMemData2->Open();
     FLyrics.Clear();
     LyricsLoaded();
-    LoadLyrics();
+    try {
+        LoadLyrics();
+    } catch (...) {
+        // The song before stops as well, so that the error leaves the window
+        // idle: playing through a folder must not step onto this song again.
+        if (FPlaying)
+            btnStopClick(nullptr);
+        throw;
+    }
     try {
         FPlayer->Open();
     } catch (...) {

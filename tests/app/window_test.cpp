@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <sys/stat.h>
 
+#include "app/DesktopWindow.h"
 #include "app/localenumbers.h"
 #include "app/timetext.h"
 #include "text/decode.h"
@@ -634,6 +635,37 @@ TEST_F(WindowTest, TooLargeLyricFileStopsThePlayWithTheMemoError)
     EXPECT_EQ(boxes, (std::vector<std::string>{"Text exceeds memo capacity.", "Text exceeds memo capacity."}));
     EXPECT_FALSE(frm->Playing());
     EXPECT_EQ(media->OpenDeviceCount(), 0);
+}
+
+// Playing through a folder onto a song whose lyric file cannot be shown: one
+// error, then the player is stopped, and the desktop sees it stopped; the
+// idle passes after it never step onto that song again.
+TEST_F(WindowTest, PlayAllOntoALyricFileThatCannotBeShownReportsOnceAndStops)
+{
+    Start();
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
+        Song("m", name, 2000);
+    Text("m", "b.txt", "");
+    std::filesystem::resize_file(root / "m" / "b.txt", 4 * frm->memLyric->Capacity() + 1);
+    TDesktopWindow desktop(frm.get());
+    ClickFolder("m");
+    DoubleClickRow(1);
+    ASSERT_EQ(desktop.State().Status, desktop::TPlaybackStatus::Playing);
+    media->RunToEnd();
+    for (int i = 0; i < 5; ++i) {
+        Idle();
+        Tick();
+    }
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Text exceeds memo capacity."}));
+    EXPECT_FALSE(frm->Playing());
+    EXPECT_FALSE(frm->Timer1->Enabled());
+    EXPECT_EQ(media->OpenDeviceCount(), 0);
+    EXPECT_EQ(desktop.State().Status, desktop::TPlaybackStatus::Stopped);
+    EXPECT_EQ(frm->dxMemData->RecNo(), 2);
+    // The user starts the next song by hand: play-through goes on from there.
+    DoubleClickRow(3);
+    EXPECT_EQ(frm->CurrentTitle(), "c");
+    EXPECT_EQ(desktop.State().Status, desktop::TPlaybackStatus::Playing);
 }
 
 TEST_F(WindowTest, LyricFileThatCannotBeReadStopsThePlayWithItsError)
