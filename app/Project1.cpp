@@ -47,9 +47,13 @@ int main(int argc, char** argv)
             argument = word;
     }
 
+    // The answer is taken while the process has one thread: a bus that does
+    // not answer is turned off in the environment, which no other thread may
+    // be reading then, and before Qt's own parts first connect to it.
+    const bool answered = probe.Answered(kBusWaitMs);
     QApplication qtApp(argc, argv);
     QGuiApplication::setDesktopFileName(QString::fromUtf8(desktop::kAppId));
-    desktop::TSessionBus bus(probe.Answered(kBusWaitMs));
+    desktop::TSessionBus bus(answered);
     const desktop::TSessionBus::TClaim claim = bus.Claim();
     if (claim == desktop::TSessionBus::TClaim::HeldByOther) {
         if (action.empty() ? bus.HandOff(argument) : bus.SendAction(action))
@@ -74,7 +78,12 @@ int main(int argc, char** argv)
     if (claim == desktop::TSessionBus::TClaim::Claimed) {
         bus.Attach(&desktopWindow);
         mpris = std::make_unique<desktop::TMprisService>(&desktopWindow, bus.Connection());
-        mpris->Register();
+        // Without the MPRIS2 name (another program holds it) the player runs
+        // without media controls.
+        if (!mpris->Register()) {
+            std::fprintf(stderr, "Project1: media controls are off: the session bus refused the MPRIS2 name\n");
+            mpris.reset();
+        }
     }
     new desktop::TDropTarget(
         window->Window(), [&desktopWindow](const std::string& file) { return desktopWindow.IsSong(file); },

@@ -186,7 +186,6 @@ public:
     void LoadLyricText(std::string text, std::string source);
     static std::string StripFileExt(const std::string& s) { return ::StripFileExt(s); }
     static std::string MsToMinSec(int32_t ms) { return ::MsToMinSec(ms); }
-    static std::string StripTimeTags(const std::string& line) { return ::StripTimeTags(line); }
 
     // Read-only views of the window's state, for the program's tests.
     int64_t TotalSize() const { return FTotalSize; }

@@ -69,8 +69,6 @@ int Fill(TSearchRec& rec)
             rec.Attr |= faDirectory;
         if (name[0] == '.')
             rec.Attr |= faHidden;
-        if (!folder)
-            rec.Attr |= faArchive;
         return 0;
     }
     return errno ? errno : ENOENT;

@@ -15,13 +15,8 @@ std::string ExtractFileName(std::string_view path);
 std::string StripFileExt(std::string_view s);
 
 // Attribute bits of a directory entry.
-constexpr int faReadOnly = 0x01;
 constexpr int faHidden = 0x02;
-constexpr int faSysFile = 0x04;
-constexpr int faVolumeID = 0x08;
 constexpr int faDirectory = 0x10;
-constexpr int faArchive = 0x20;
-constexpr int faAnyFile = 0x3F;
 
 // One entry of a folder search, and the open search itself.
 struct TSearchRec {

@@ -226,13 +226,19 @@ TMprisService::~TMprisService()
 
 bool TMprisService::Register()
 {
+    if (FRegistered)
+        return true;
+    // The object is there before the name, so that a client that sees the
+    // name finds it; without the name it is taken away again.
     if (!FConnection.registerObject(QString::fromUtf8(kObjectPath), this, QDBusConnection::ExportAdaptors))
         return false;
-    FRegistered = true;
     const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = FConnection.interface()->registerService(
         QString::fromUtf8(kMprisName), QDBusConnectionInterface::DontQueueService,
         QDBusConnectionInterface::DontAllowReplacement);
-    return reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+    FRegistered = reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+    if (!FRegistered)
+        FConnection.unregisterObject(QString::fromUtf8(kObjectPath));
+    return FRegistered;
 }
 
 QDBusObjectPath TMprisService::TrackId(const TPlayerState& state) const
