@@ -93,6 +93,9 @@ void TfrmMain::LoadFolder(const std::string& path)
     dxMemData->Open();
     FStartedRecId = 0;
     FTotalSize = 0;
+    // The list is empty until the scan is complete: the records it appends
+    // are not yet songs to give the device.
+    FFileCount = 0;
     {
         // The grid shows the list once it is complete, not after each record.
         const ControlsDisabled disabled(dxMemData);
@@ -126,12 +129,14 @@ void TfrmMain::UpdateListCaption()
     dpnlFileList->SetCaption("檔案列表 ( " + count + "個檔案，" + "大小：" + size + " MB )");
 }
 
+std::string TfrmMain::CurrentPath() const { return FPlayer ? FPlayer->FileName() : std::string(); }
+
 void TfrmMain::dxMemDataAfterScroll(TdxMemData*)
 {
     if (FFileCount == 0)
         return;
-    FCurrentPath = dxMemDataFileName2->AsString();
-    FPlayer->SetFileName(FCurrentPath);
+    // The device holds the current song's path; the window keeps no copy.
+    FPlayer->SetFileName(dxMemDataFileName2->AsString());
 }
 
 // ---- Playback ----

@@ -191,7 +191,8 @@ public:
     int64_t TotalSize() const { return FTotalSize; }
     int32_t FileCount() const { return FFileCount; }
     bool Playing() const { return FPlaying; }
-    const std::string& CurrentPath() const { return FCurrentPath; }
+    // The current song's path, as the device was given it.
+    std::string CurrentPath() const;
     const std::string& CurrentTitle() const { return FCurrentTitle; }
     // The song last started and how many starts there have been.
     const std::string& PlayingPath() const { return FPlayingPath; }
@@ -231,7 +232,6 @@ private:
     bool FPlaying = false;
     // The next tick is the first since a song started.
     bool FFirstTick = false;
-    std::string FCurrentPath;
     std::string FCurrentTitle;
     // RecId of the song table's record that was last started; 0 when none of
     // the present scan was.

@@ -156,6 +156,23 @@ TEST_F(WindowTest, CaptionTellsCountAndMegabytes)
                                                  NumberStyle::User().decimalSeparator + "0 MB )");
 }
 
+// While another folder is listed, the song the device was given stays its
+// song until the list is complete; then the first song of the list is.
+TEST_F(WindowTest, AScanKeepsTheDevicesSongUntilTheListIsComplete)
+{
+    Start();
+    const std::string a = Song("one", "a.mp3");
+    const std::string c = Song("two", "c.mp3");
+    Song("two", "d.mp3");
+    ClickFolder("one");
+    std::vector<std::string> seen;
+    frm->dxMemData->AfterPost = [&](TdxMemData*) { seen.push_back(frm->Player()->FileName()); };
+    ClickFolder("two");
+    EXPECT_EQ(seen, (std::vector<std::string>{a, a}));
+    EXPECT_EQ(frm->CurrentPath(), c);
+    EXPECT_EQ(frm->Player()->FileName(), c);
+}
+
 TEST_F(WindowTest, ScanWithoutSongsKeepsPathAndDeviceFileAndNoFolderScansNothing)
 {
     Start();
