@@ -24,6 +24,7 @@
 #include "forms/application.h"
 #include "media/MPlayer.h"
 #include "shell/ShellCtrls.h"
+#include "songs/song.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ int main(int argc, char** argv)
         }
     }
     new desktop::TDropTarget(
-        window->Window(), [&desktopWindow](const std::string& file) { return desktopWindow.IsSong(file); },
+        window->Window(), [](const std::string& file) { return songs::IsSongFile(file); },
         [window](const std::string& path) { window->OpenArgument(path); });
     window->Show();
     // Once the window has been shown and painted, the media backend gets

@@ -17,6 +17,7 @@
 #include "lyrics/source.h"
 #include "media/MPlayer.h"
 #include "mixer/SSVolumeController.h"
+#include "songs/song.h"
 #include "table/dxDBGrid.h"
 #include "table/dxmdaset.h"
 
@@ -101,10 +102,12 @@ void TfrmMain::LoadFolder(const std::string& path)
         const ControlsDisabled disabled(dxMemData);
         // The folder is closed even when adding a record fails.
         const TSearchGuard search(FSearchRec);
-        for (int found = FindFirst(path, ".mp3", FSearchRec); found == 0; found = FindNext(FSearchRec)) {
-            if (FSearchRec.Name == "." || FSearchRec.Name == ".." || (FSearchRec.Attr & faDirectory))
+        const std::string suffix(songs::kSongSuffix);
+        for (int found = FindFirst(path, suffix, FSearchRec); found == 0; found = FindNext(FSearchRec)) {
+            const std::string song = path + "/" + FSearchRec.Name;
+            if (!songs::IsSongFile(song))
                 continue;
-            AddSongRecord(path + "/" + FSearchRec.Name);
+            AddSongRecord(song);
             FTotalSize += FSearchRec.Size;
         }
     }
@@ -116,7 +119,7 @@ void TfrmMain::LoadFolder(const std::string& path)
 void TfrmMain::AddSongRecord(const std::string& fullPath)
 {
     dxMemData->Append();
-    dxMemDataFileName->SetAsString(StripFileExt(ExtractFileName(fullPath)));
+    dxMemDataFileName->SetAsString(songs::Title(fullPath));
     dxMemDataFileName2->SetAsString(fullPath);
     dxMemData->Post();
 }
@@ -178,7 +181,7 @@ void TfrmMain::btnPlayClick(TObject*)
     FSeekBarRangeOnly = true;
     qivTrackBar1->SetMax(FPlayer->Length());
     FSeekBarRangeOnly = false;
-    pnlPlayFile->SetCaption(StripFileExt(ExtractFileName(FPlayer->FileName())));
+    pnlPlayFile->SetCaption(songs::Title(FPlayer->FileName()));
     pnlPlayTime->SetCaption(MsToMinSec(FPlayer->Length()));
     FCurrentTitle = pnlPlayFile->Caption();
     // The record the song came from: the current one, when it names the song.
@@ -418,12 +421,13 @@ void TfrmMain::OpenArgument(const std::string& argument)
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     const bool folder = std::filesystem::is_directory(path, error);
-    const bool song = !folder && std::filesystem::is_regular_file(path, error);
-    if (!folder && !song)
+    const bool song = !folder && songs::IsSongFile(path);
+    if (!folder && !song) {
+        // The song list's own rule, so that any song it lists can be given.
+        if (std::filesystem::is_regular_file(path, error))
+            throw Exception(Format("%s: not an MP3 file", argument.c_str()));
         throw Exception(Format("%s: no such folder or MP3 file", argument.c_str()));
-    // The song list's own rule, so that any song it lists can be given.
-    if (song && !EndsWithNoCase(path, ".mp3"))
-        throw Exception(Format("%s: not an MP3 file", argument.c_str()));
+    }
 
     const std::string folderPath = folder ? path : std::filesystem::path(path).parent_path().string();
     if (SelectFolder(folderPath)) {

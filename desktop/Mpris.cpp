@@ -13,6 +13,7 @@
 
 #include "desktop/Identity.h"
 #include "forms/application.h"
+#include "songs/song.h"
 
 namespace desktop {
 
@@ -176,7 +177,7 @@ public slots:
             path = file.absoluteFilePath().toStdString();
             if (!file.exists())
                 refusal = QStringLiteral("%1: no such file").arg(uri);
-            else if (!file.isFile() || !FService->Window()->IsSong(path) || !HoldsMpegAudio(path))
+            else if (!songs::IsSongFile(path) || !HoldsMpegAudio(path))
                 refusal = QStringLiteral("%1: not an MP3 song").arg(uri);
         }
         if (!refusal.isEmpty()) {

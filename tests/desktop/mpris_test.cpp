@@ -338,7 +338,6 @@ public:
     desktop::TPlayerState State() override { return {}; }
     std::int64_t PositionMs() override { return 0; }
     std::string LyricText() override { return {}; }
-    bool IsSong(const std::string&) override { return false; }
     void Play() override {}
     void Pause() override {}
     void PlayPause() override {}
