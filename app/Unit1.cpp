@@ -104,10 +104,11 @@ void TfrmMain::LoadFolder(const std::string& path)
         const TSearchGuard search(FSearchRec);
         const std::string suffix(songs::kSongSuffix);
         for (int found = FindFirst(path, suffix, FSearchRec); found == 0; found = FindNext(FSearchRec)) {
-            const std::string song = path + "/" + FSearchRec.Name;
-            if (!songs::IsSongFile(song))
+            // Songs by the search's own look at each entry: any name ending
+            // as a song's that is not a folder.
+            if (FSearchRec.Name == "." || FSearchRec.Name == ".." || (FSearchRec.Attr & faDirectory))
                 continue;
-            AddSongRecord(song);
+            AddSongRecord(path + "/" + FSearchRec.Name);
             FTotalSize += FSearchRec.Size;
         }
     }
@@ -421,13 +422,13 @@ void TfrmMain::OpenArgument(const std::string& argument)
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     const bool folder = std::filesystem::is_directory(path, error);
-    const bool song = !folder && songs::IsSongFile(path);
-    if (!folder && !song) {
-        // The song list's own rule, so that any song it lists can be given.
-        if (std::filesystem::is_regular_file(path, error))
-            throw Exception(Format("%s: not an MP3 file", argument.c_str()));
+    const bool file = !folder && std::filesystem::is_regular_file(path, error);
+    if (!folder && !file)
         throw Exception(Format("%s: no such folder or MP3 file", argument.c_str()));
-    }
+    // The song list's own rule, so that any song it lists can be given.
+    const bool song = file && songs::IsSongFile(path);
+    if (file && !song)
+        throw Exception(Format("%s: not an MP3 file", argument.c_str()));
 
     const std::string folderPath = folder ? path : std::filesystem::path(path).parent_path().string();
     if (SelectFolder(folderPath)) {

@@ -177,7 +177,8 @@ public slots:
             path = file.absoluteFilePath().toStdString();
             if (!file.exists())
                 refusal = QStringLiteral("%1: no such file").arg(uri);
-            else if (!songs::IsSongFile(path) || !HoldsMpegAudio(path))
+            // TagLib reads only regular files: a pipe would hold up the window.
+            else if (!file.isFile() || !songs::IsSongFile(path) || !HoldsMpegAudio(path))
                 refusal = QStringLiteral("%1: not an MP3 song").arg(uri);
         }
         if (!refusal.isEmpty()) {

@@ -57,11 +57,7 @@ bool FileExists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool IsSongFile(const std::string& path)
-{
-    struct stat st {};
-    return HasSongName(path) && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+bool IsSongFile(const std::string& path) { return HasSongName(path) && FileExists(path); }
 
 std::string ExtractFileName(std::string_view path)
 {

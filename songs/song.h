@@ -1,7 +1,9 @@
 #pragma once
 // One idea of a song for every way one comes in (the folder scan, the
-// program's argument, a drop, the desktop's open requests): a song is a
-// regular file, or a link to one, whose name ends in ".mp3" in any case. Its
+// program's argument, a drop, the desktop's open requests): a song is a file
+// that is not a folder (links followed) whose name ends in ".mp3" in any
+// case; a pipe or a device so named is listed too, and the media device
+// refuses it when it is played. Its
 // title is its file name less the extension; its lyric files lie beside it,
 // named as the song with ".txt" or ".lrc".
 
@@ -19,7 +21,7 @@ bool EndsWithNoCase(std::string_view name, std::string_view suffix);
 bool HasSongName(std::string_view name);
 // True when path names an existing file that is not a folder.
 bool FileExists(const std::string& path);
-// True when path names a song: a regular file (links followed) with a
+// True when path names a song: an existing file that is not a folder, with a
 // song's name.
 bool IsSongFile(const std::string& path);
 
