@@ -73,8 +73,6 @@ std::int64_t TDesktopWindow::PositionMs()
 
 std::string TDesktopWindow::LyricText() { return FWindow->memLyric->Text(); }
 
-bool TDesktopWindow::IsSong(const std::string& path) { return EndsWithNoCase(path, ".mp3"); }
-
 void TDesktopWindow::Play()
 {
     if (Paused()) {

@@ -14,7 +14,6 @@ public:
     desktop::TPlayerState State() override;
     std::int64_t PositionMs() override;
     std::string LyricText() override;
-    bool IsSong(const std::string& path) override;
 
     void Play() override;
     void Pause() override;

@@ -24,6 +24,7 @@
 #include "forms/application.h"
 #include "media/MPlayer.h"
 #include "shell/ShellCtrls.h"
+#include "songs/song.h"
 
 namespace {
 
@@ -47,9 +48,13 @@ int main(int argc, char** argv)
             argument = word;
     }
 
+    // The answer is taken while the process has one thread: a bus that does
+    // not answer is turned off in the environment, which no other thread may
+    // be reading then, and before Qt's own parts first connect to it.
+    const bool answered = probe.Answered(kBusWaitMs);
     QApplication qtApp(argc, argv);
     QGuiApplication::setDesktopFileName(QString::fromUtf8(desktop::kAppId));
-    desktop::TSessionBus bus(probe.Answered(kBusWaitMs));
+    desktop::TSessionBus bus(answered);
     const desktop::TSessionBus::TClaim claim = bus.Claim();
     if (claim == desktop::TSessionBus::TClaim::HeldByOther) {
         if (action.empty() ? bus.HandOff(argument) : bus.SendAction(action))
@@ -74,10 +79,15 @@ int main(int argc, char** argv)
     if (claim == desktop::TSessionBus::TClaim::Claimed) {
         bus.Attach(&desktopWindow);
         mpris = std::make_unique<desktop::TMprisService>(&desktopWindow, bus.Connection());
-        mpris->Register();
+        // Without the MPRIS2 name (another program holds it) the player runs
+        // without media controls.
+        if (!mpris->Register()) {
+            std::fprintf(stderr, "Project1: media controls are off: the session bus refused the MPRIS2 name\n");
+            mpris.reset();
+        }
     }
     new desktop::TDropTarget(
-        window->Window(), [&desktopWindow](const std::string& file) { return desktopWindow.IsSong(file); },
+        window->Window(), [](const std::string& file) { return songs::IsSongFile(file); },
         [window](const std::string& path) { window->OpenArgument(path); });
     window->Show();
     // Once the window has been shown and painted, the media backend gets

@@ -19,6 +19,7 @@
 #include "lyrics/source.h"
 #include "media/MPlayer.h"
 #include "mixer/SSVolumeController.h"
+#include "songs/song.h"
 #include "table/dxDBGrid.h"
 #include "table/dxmdaset.h"
 
@@ -96,12 +97,18 @@ void TfrmMain::LoadFolder(const std::string& path)
     dxMemData->Open();
     FStartedRecId = 0;
     FTotalSize = 0;
+    // The list is empty until the scan is complete: the records it appends
+    // are not yet songs to give the device.
+    FFileCount = 0;
     {
         // The grid shows the list once it is complete, not after each record.
         const ControlsDisabled disabled(dxMemData);
         // The folder is closed even when adding a record fails.
         const TSearchGuard search(FSearchRec);
-        for (int found = FindFirst(path, ".mp3", FSearchRec); found == 0; found = FindNext(FSearchRec)) {
+        const std::string suffix(songs::kSongSuffix);
+        for (int found = FindFirst(path, suffix, FSearchRec); found == 0; found = FindNext(FSearchRec)) {
+            // Songs by the search's own look at each entry: any name ending
+            // as a song's that is not a folder.
             if (FSearchRec.Name == "." || FSearchRec.Name == ".." || (FSearchRec.Attr & faDirectory))
                 continue;
             AddSongRecord(path + "/" + FSearchRec.Name);
@@ -116,7 +123,7 @@ void TfrmMain::LoadFolder(const std::string& path)
 void TfrmMain::AddSongRecord(const std::string& fullPath)
 {
     dxMemData->Append();
-    dxMemDataFileName->SetAsString(StripFileExt(ExtractFileName(fullPath)));
+    dxMemDataFileName->SetAsString(songs::Title(fullPath));
     dxMemDataFileName2->SetAsString(fullPath);
     dxMemData->Post();
 }
@@ -129,12 +136,14 @@ void TfrmMain::UpdateListCaption()
     dpnlFileList->SetCaption("檔案列表 ( " + count + "個檔案，" + "大小：" + size + " MB )");
 }
 
+std::string TfrmMain::CurrentPath() const { return FPlayer ? FPlayer->FileName() : std::string(); }
+
 void TfrmMain::dxMemDataAfterScroll(TdxMemData*)
 {
     if (FFileCount == 0)
         return;
-    FCurrentPath = dxMemDataFileName2->AsString();
-    FPlayer->SetFileName(FCurrentPath);
+    // The device holds the current song's path; the window keeps no copy.
+    FPlayer->SetFileName(dxMemDataFileName2->AsString());
 }
 
 // ---- Playback ----
@@ -148,7 +157,15 @@ void TfrmMain::btnPlayClick(TObject*)
     dxMemData2->Open();
     FLyrics.Clear();
     LyricsLoaded();
-    LoadLyrics();
+    try {
+        LoadLyrics();
+    } catch (...) {
+        // The song before stops as well, so that the error leaves the window
+        // idle: playing through a folder must not step onto this song again.
+        if (FPlaying)
+            btnStopClick(nullptr);
+        throw;
+    }
     try {
         FPlayer->Open();
     } catch (...) {
@@ -168,7 +185,7 @@ void TfrmMain::btnPlayClick(TObject*)
     FSeekBarRangeOnly = true;
     qivTrackBar1->SetMax(FPlayer->Length());
     FSeekBarRangeOnly = false;
-    pnlPlayFile->SetCaption(StripFileExt(ExtractFileName(FPlayer->FileName())));
+    pnlPlayFile->SetCaption(songs::Title(FPlayer->FileName()));
     pnlPlayTime->SetCaption(MsToMinSec(FPlayer->Length()));
     FCurrentTitle = pnlPlayFile->Caption();
     // The record the song came from: the current one, when it names the song.
@@ -411,11 +428,12 @@ void TfrmMain::OpenArgument(const std::string& argument)
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     const bool folder = std::filesystem::is_directory(path, error);
-    const bool song = !folder && std::filesystem::is_regular_file(path, error);
-    if (!folder && !song)
+    const bool file = !folder && std::filesystem::is_regular_file(path, error);
+    if (!folder && !file)
         throw Exception(Format("%s: no such folder or MP3 file", argument.c_str()));
     // The song list's own rule, so that any song it lists can be given.
-    if (song && !EndsWithNoCase(path, ".mp3"))
+    const bool song = file && songs::IsSongFile(path);
+    if (file && !song)
         throw Exception(Format("%s: not an MP3 file", argument.c_str()));
 
     const std::string folderPath = folder ? path : std::filesystem::path(path).parent_path().string();

@@ -207,13 +207,13 @@ public:
     void LoadLyricText(std::string text, std::string source);
     static std::string StripFileExt(const std::string& s) { return ::StripFileExt(s); }
     static std::string MsToMinSec(int32_t ms) { return ::MsToMinSec(ms); }
-    static std::string StripTimeTags(const std::string& line) { return ::StripTimeTags(line); }
 
     // Read-only views of the window's state, for the program's tests.
     int64_t TotalSize() const { return FTotalSize; }
     int32_t FileCount() const { return FFileCount; }
     bool Playing() const { return FPlaying; }
-    const std::string& CurrentPath() const { return FCurrentPath; }
+    // The current song's path, as the device was given it.
+    std::string CurrentPath() const;
     const std::string& CurrentTitle() const { return FCurrentTitle; }
     // The song last started and how many starts there have been.
     const std::string& PlayingPath() const { return FPlayingPath; }
@@ -269,7 +269,6 @@ private:
     bool FPlaying = false;
     // The next tick is the first since a song started.
     bool FFirstTick = false;
-    std::string FCurrentPath;
     std::string FCurrentTitle;
     // RecId of the song table's record that was last started; 0 when none of
     // the present scan was.

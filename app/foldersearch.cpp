@@ -1,44 +1,7 @@
 #include "app/foldersearch.h"
 
 #include <cerrno>
-#include <filesystem>
 #include <sys/stat.h>
-
-#include "text/bytes.h"
-
-namespace fs = std::filesystem;
-
-std::string ExtractFileName(std::string_view path)
-{
-    const std::size_t at = text::LastDelimiter("/", path);
-    return std::string(path.substr(at));
-}
-
-std::string StripFileExt(std::string_view s)
-{
-    const std::size_t at = text::LastDelimiter("./", s);
-    if (at > 0 && s[at - 1] == '.')
-        return std::string(s.substr(0, at - 1));
-    return std::string(s);
-}
-
-bool EndsWithNoCase(std::string_view name, std::string_view suffix)
-{
-    if (name.size() < suffix.size())
-        return false;
-    const std::size_t start = name.size() - suffix.size();
-    for (std::size_t i = 0; i < suffix.size(); ++i) {
-        unsigned char a = static_cast<unsigned char>(name[start + i]);
-        unsigned char b = static_cast<unsigned char>(suffix[i]);
-        if (a >= 'A' && a <= 'Z')
-            a = static_cast<unsigned char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z')
-            b = static_cast<unsigned char>(b - 'A' + 'a');
-        if (a != b)
-            return false;
-    }
-    return true;
-}
 
 namespace {
 
@@ -69,8 +32,6 @@ int Fill(TSearchRec& rec)
             rec.Attr |= faDirectory;
         if (name[0] == '.')
             rec.Attr |= faHidden;
-        if (!folder)
-            rec.Attr |= faArchive;
         return 0;
     }
     return errno ? errno : ENOENT;
@@ -101,9 +62,3 @@ int FindNext(TSearchRec& rec)
 
 void FindClose(TSearchRec& rec) { rec.FindHandle.reset(); }
 
-bool FileExists(const std::string& path)
-{
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    return !ec && fs::exists(status) && !fs::is_directory(status);
-}

@@ -7,21 +7,17 @@
 #include <string>
 #include <string_view>
 
-// The file name part of a path: the text after the last "/".
-std::string ExtractFileName(std::string_view path);
+#include "songs/song.h"
 
-// s less its extension: the text from the last "." on, when no "/" follows
-// that "."; s unchanged when it has no such ".".
-std::string StripFileExt(std::string_view s);
+// The window's routines for file names and files, as the song module has them.
+using songs::EndsWithNoCase;
+using songs::ExtractFileName;
+using songs::FileExists;
+using songs::StripFileExt;
 
 // Attribute bits of a directory entry.
-constexpr int faReadOnly = 0x01;
 constexpr int faHidden = 0x02;
-constexpr int faSysFile = 0x04;
-constexpr int faVolumeID = 0x08;
 constexpr int faDirectory = 0x10;
-constexpr int faArchive = 0x20;
-constexpr int faAnyFile = 0x3F;
 
 // One entry of a folder search, and the open search itself.
 struct TSearchRec {
@@ -31,10 +27,6 @@ struct TSearchRec {
     std::shared_ptr<DIR> FindHandle;  // the open folder
     std::string Suffix;  // the names looked for end with this, in any case
 };
-
-// True when name ends in suffix, ASCII letters in any case: how the search
-// below matches names.
-bool EndsWithNoCase(std::string_view name, std::string_view suffix);
 
 // Starts a search of folder (an absolute path) for entries whose names end in
 // suffix (ASCII letters in any case), hidden ones included; fills rec with the
@@ -58,6 +50,3 @@ public:
 private:
     TSearchRec& FRec;
 };
-
-// True when path names an existing file that is not a folder.
-bool FileExists(const std::string& path);

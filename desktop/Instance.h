@@ -33,8 +33,9 @@ public:
     TBusProbe& operator=(const TBusProbe&) = delete;
 
     // Waits at most waitMs (from the start of the probe) for its answer. A
-    // bus that has not answered by then is turned off for the process, so
-    // that every later use of it fails at once.
+    // bus that has not answered by then is turned off for the process (in
+    // its environment), so that every later use of it fails at once: call it
+    // while the process still has one thread, before the application object.
     bool Answered(int waitMs);
 
 private:

@@ -13,6 +13,7 @@
 
 #include "desktop/Identity.h"
 #include "forms/application.h"
+#include "songs/song.h"
 
 namespace desktop {
 
@@ -176,7 +177,8 @@ public slots:
             path = file.absoluteFilePath().toStdString();
             if (!file.exists())
                 refusal = QStringLiteral("%1: no such file").arg(uri);
-            else if (!file.isFile() || !FService->Window()->IsSong(path) || !HoldsMpegAudio(path))
+            // TagLib reads only regular files: a pipe would hold up the window.
+            else if (!file.isFile() || !songs::IsSongFile(path) || !HoldsMpegAudio(path))
                 refusal = QStringLiteral("%1: not an MP3 song").arg(uri);
         }
         if (!refusal.isEmpty()) {
@@ -226,13 +228,19 @@ TMprisService::~TMprisService()
 
 bool TMprisService::Register()
 {
+    if (FRegistered)
+        return true;
+    // The object is there before the name, so that a client that sees the
+    // name finds it; without the name it is taken away again.
     if (!FConnection.registerObject(QString::fromUtf8(kObjectPath), this, QDBusConnection::ExportAdaptors))
         return false;
-    FRegistered = true;
     const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = FConnection.interface()->registerService(
         QString::fromUtf8(kMprisName), QDBusConnectionInterface::DontQueueService,
         QDBusConnectionInterface::DontAllowReplacement);
-    return reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+    FRegistered = reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+    if (!FRegistered)
+        FConnection.unregisterObject(QString::fromUtf8(kObjectPath));
+    return FRegistered;
 }
 
 QDBusObjectPath TMprisService::TrackId(const TPlayerState& state) const

@@ -24,7 +24,8 @@ public:
     ~TMprisService() override;
 
     // Exports the object and asks for the MPRIS2 name; false when the bus
-    // refuses either.
+    // refuses either, and then nothing stays exported and no change is
+    // announced.
     bool Register();
 
     // Compares the window's state with that of the last call and announces

@@ -45,8 +45,6 @@ public:
     virtual std::int64_t PositionMs() = 0;
     // The lyric text the window shows.
     virtual std::string LyricText() = 0;
-    // True when path (an existing file) is one the song list would list.
-    virtual bool IsSong(const std::string& path) = 0;
 
     // The commands run the window's own handlers, each only when its button
     // was enabled on the last idle pass; otherwise they do nothing.

@@ -2,14 +2,13 @@
 
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "text/bytes.h"
-#include "text/decode.h"
 #include "lyrics/tag.h"
+#include "songs/song.h"
+#include "text/decode.h"
 
 namespace lyrics {
 
@@ -18,13 +17,6 @@ namespace {
 [[noreturn]] void CannotOpen(const std::string& path, const char* reason)
 {
     throw LyricError(LyricError::Kind::CannotOpen, path, reason);
-}
-
-// True when something that is not a folder stands under path.
-bool FileExists(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 // The whole file, or the error of a file that cannot be read. A file larger
@@ -72,46 +64,6 @@ std::string DecodeText(const std::string& bytes)
     return text;
 }
 
-// The path less its extension, by the rule the song list names songs with.
-std::string StripExtension(const std::string& path)
-{
-    const std::size_t at = text::LastDelimiter("./", path);
-    if (at > 0 && path[at - 1] == '.')
-        return path.substr(0, at - 1);
-    return path;
-}
-
-// The song's ".lrc" file: stem + ".lrc", or when there is none, a file of
-// the same folder named the same but for the case of its extension (the
-// first by byte order when there are several); "" when there is none.
-std::string LrcFile(const std::string& stem)
-{
-    const std::string exact = stem + ".lrc";
-    if (FileExists(exact))
-        return exact;
-    const std::size_t slash = stem.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : stem.substr(0, slash + 1);
-    const std::string base = stem.substr(slash == std::string::npos ? 0 : slash + 1) + ".";
-    DIR* folder = ::opendir(dir.c_str());
-    if (!folder)
-        return {};
-    std::string best;
-    while (const dirent* entry = ::readdir(folder)) {
-        const std::string_view name = entry->d_name;
-        if (name.size() != base.size() + 3 || !name.starts_with(base))
-            continue;
-        const std::string_view ext = name.substr(base.size());
-        const auto is = [&](std::size_t i, char lower) { return (ext[i] | 0x20) == lower; };
-        if (!is(0, 'l') || !is(1, 'r') || !is(2, 'c'))
-            continue;
-        const std::string path = (slash == std::string::npos ? "" : dir) + std::string(name);
-        if ((best.empty() || path < best) && FileExists(path))
-            best = path;
-    }
-    ::closedir(folder);
-    return best;
-}
-
 }  // namespace
 
 LyricError::LyricError(Kind kind, std::string path, std::string reason)
@@ -124,10 +76,7 @@ LyricError::LyricError(Kind kind, std::string path, std::string reason)
 
 std::optional<LyricText> FindLyrics(const std::string& songPath, std::size_t maxBytes)
 {
-    const std::string stem = StripExtension(songPath);
-    std::string path = stem + ".txt";
-    if (!FileExists(path))
-        path = LrcFile(stem);
+    const std::string path = songs::LyricFile(songPath);
     if (path.empty())
         return ReadTagLyrics(songPath, maxBytes);
     // Any encoding takes at most four bytes a character, so a file four times

@@ -212,14 +212,20 @@ void TdxMemData::SortRecords()
     NotifyLinks([](TDataLink* link) { link->DataSetChanged(); });
 }
 
+// A pending record is finished before the order changes: its placing and the
+// handlers it runs search by halves over the order the records are in.
 void TdxMemData::SetSortedField(const std::string& value)
 {
+    if (Active())
+        CheckBrowseMode();
     FSortedField = value;
     SortRecords();
 }
 
 void TdxMemData::SetSortOptions(TSortOptions value)
 {
+    if (Active())
+        CheckBrowseMode();
     FSortOptions = value;
     SortRecords();
 }

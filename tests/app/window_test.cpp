@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <sys/stat.h>
 
+#include "app/DesktopWindow.h"
 #include "app/localenumbers.h"
 #include "app/timetext.h"
 #include "text/decode.h"
@@ -153,6 +154,23 @@ TEST_F(WindowTest, CaptionTellsCountAndMegabytes)
     ClickFolder("empty");
     EXPECT_EQ(frm->dpnlFileList->Caption(), "檔案列表 ( 0 個檔案，大小：0" +
                                                  NumberStyle::User().decimalSeparator + "0 MB )");
+}
+
+// While another folder is listed, the song the device was given stays its
+// song until the list is complete; then the first song of the list is.
+TEST_F(WindowTest, AScanKeepsTheDevicesSongUntilTheListIsComplete)
+{
+    Start();
+    const std::string a = Song("one", "a.mp3");
+    const std::string c = Song("two", "c.mp3");
+    Song("two", "d.mp3");
+    ClickFolder("one");
+    std::vector<std::string> seen;
+    frm->dxMemData->AfterPost = [&](TdxMemData*) { seen.push_back(frm->Player()->FileName()); };
+    ClickFolder("two");
+    EXPECT_EQ(seen, (std::vector<std::string>{a, a}));
+    EXPECT_EQ(frm->CurrentPath(), c);
+    EXPECT_EQ(frm->Player()->FileName(), c);
 }
 
 TEST_F(WindowTest, ScanWithoutSongsKeepsPathAndDeviceFileAndNoFolderScansNothing)
@@ -634,6 +652,37 @@ TEST_F(WindowTest, TooLargeLyricFileStopsThePlayWithTheMemoError)
     EXPECT_EQ(boxes, (std::vector<std::string>{"Text exceeds memo capacity.", "Text exceeds memo capacity."}));
     EXPECT_FALSE(frm->Playing());
     EXPECT_EQ(media->OpenDeviceCount(), 0);
+}
+
+// Playing through a folder onto a song whose lyric file cannot be shown: one
+// error, then the player is stopped, and the desktop sees it stopped; the
+// idle passes after it never step onto that song again.
+TEST_F(WindowTest, PlayAllOntoALyricFileThatCannotBeShownReportsOnceAndStops)
+{
+    Start();
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
+        Song("m", name, 2000);
+    Text("m", "b.txt", "");
+    std::filesystem::resize_file(root / "m" / "b.txt", 4 * frm->memLyric->Capacity() + 1);
+    TDesktopWindow desktop(frm.get());
+    ClickFolder("m");
+    DoubleClickRow(1);
+    ASSERT_EQ(desktop.State().Status, desktop::TPlaybackStatus::Playing);
+    media->RunToEnd();
+    for (int i = 0; i < 5; ++i) {
+        Idle();
+        Tick();
+    }
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Text exceeds memo capacity."}));
+    EXPECT_FALSE(frm->Playing());
+    EXPECT_FALSE(frm->Timer1->Enabled());
+    EXPECT_EQ(media->OpenDeviceCount(), 0);
+    EXPECT_EQ(desktop.State().Status, desktop::TPlaybackStatus::Stopped);
+    EXPECT_EQ(frm->dxMemData->RecNo(), 2);
+    // The user starts the next song by hand: play-through goes on from there.
+    DoubleClickRow(3);
+    EXPECT_EQ(frm->CurrentTitle(), "c");
+    EXPECT_EQ(desktop.State().Status, desktop::TPlaybackStatus::Playing);
 }
 
 TEST_F(WindowTest, LyricFileThatCannotBeReadStopsThePlayWithItsError)

@@ -4,6 +4,7 @@
 // plays a copy of the demo songs; each command must leave the state the
 // window's own button leaves.
 
+#include <QDBusConnection>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
@@ -15,6 +16,8 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+#include "desktop/Mpris.h"
 
 namespace {
 
@@ -104,6 +107,8 @@ void EndPlayer(QProcess* player)
     delete player;
 }
 
+// One player for the suite, started again when a case has quit it. Each
+// case begins with the folder opened anew: stopped, on its first song.
 class Mpris : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -113,16 +118,36 @@ protected:
         std::filesystem::create_directories(songs);
         for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(PLAYER_SOURCE_DIR) / "demo"))
             std::filesystem::copy_file(entry.path(), songs / entry.path().filename());
-        player = StartPlayer({QString::fromStdString(songs.string())});
-        // The folder is listed once a song can be played.
-        ASSERT_TRUE(WaitFor([] { return Property("CanPlay") == "(<true>,)"; }, 20000));
-        // No song has started yet.
-        EXPECT_EQ(Property("Metadata"), "(<@a{sv} {}>,)");
     }
     static void TearDownTestSuite()
     {
-        EndPlayer(player);
+        if (player)
+            EndPlayer(player);
+        player = nullptr;
         std::filesystem::remove_all(songs);
+    }
+
+    void SetUp() override
+    {
+        if (player && player->state() == QProcess::NotRunning) {
+            EndPlayer(player);
+            player = nullptr;
+        }
+        if (!player) {
+            player = StartPlayer({QString::fromStdString(songs.string())});
+            // The folder is listed once a song can be played.
+            ASSERT_TRUE(WaitFor([] { return Property("CanPlay") == "(<true>,)"; }, 20000));
+            // No song has started yet.
+            EXPECT_EQ(Property("Metadata"), "(<@a{sv} {}>,)");
+            return;
+        }
+        const QString folder = QUrl::fromLocalFile(QString::fromStdString(songs.string())).toString();
+        const Result opened = Exec("gdbus", {"call", "--session", "--dest", "io.github.lyricplayer.LyricPlayer",
+                                             "--object-path", "/io/github/lyricplayer/LyricPlayer", "--method",
+                                             "org.freedesktop.Application.Open", "['" + folder + "']", "{}"});
+        ASSERT_EQ(opened.code, 0) << opened.err;
+        ASSERT_TRUE(StatusIs("Stopped"));
+        ASSERT_TRUE(WaitFor([] { return Property("CanGoPrevious") == "(<false>,)"; }, 5000));
     }
 
     static std::string Uri(const std::string& name)
@@ -159,9 +184,12 @@ TEST_F(Mpris, TheOnePlayerIsListedAndDescribesItself)
 TEST_F(Mpris, EachCommandDoesWhatItsButtonDoes)
 {
     ASSERT_EQ(Get("status"), "Stopped");
-    // Pause is disabled while nothing plays.
+    // Pause is disabled while nothing plays: it does nothing.
+    EXPECT_EQ(Property("CanPause"), "(<false>,)");
     Ctl({"pause"});
-    ASSERT_EQ(Get("play"), "");
+    QThread::msleep(300);
+    EXPECT_EQ(Get("status"), "Stopped");
+    Ctl({"play"});
     ASSERT_TRUE(StatusIs("Playing"));
     EXPECT_TRUE(TitleIs("Counting Stars"));
     Ctl({"pause"});
@@ -207,8 +235,7 @@ TEST_F(Mpris, EachCommandDoesWhatItsButtonDoes)
 
 TEST_F(Mpris, MetadataCarriesTheSongAndItsLyricAndChangesAreSignalled)
 {
-    if (Get("status") != "Playing")
-        Ctl({"play"});
+    Ctl({"play"});
     ASSERT_TRUE(TitleIs("Counting Stars"));
     EXPECT_EQ(Get("metadata xesam:url"), Uri("Counting Stars.mp3"));
     EXPECT_NEAR(std::stod(Get("metadata mpris:length")), 30e6, 1e6);
@@ -234,11 +261,14 @@ TEST_F(Mpris, MetadataCarriesTheSongAndItsLyricAndChangesAreSignalled)
 
 TEST_F(Mpris, BadInputFromTheBusChangesNothing)
 {
+    Ctl({"play"});
+    ASSERT_TRUE(StatusIs("Playing"));
     Ctl({"pause"});
     ASSERT_TRUE(StatusIs("Paused"));
     const std::string track = Get("metadata mpris:trackid");
     const double at = Position();
-    std::filesystem::copy_file(songs / "Morning Light.txt", songs / "notes.txt");
+    std::filesystem::copy_file(songs / "Morning Light.txt", songs / "notes.txt",
+                               std::filesystem::copy_options::overwrite_existing);
     std::filesystem::copy_file(songs / "Morning Light.txt", songs / "not a song.mp3");
     const std::pair<std::string, const char*> refused[] = {
         {"http://example.com/song.mp3", "only file:// URIs are supported"},
@@ -300,6 +330,39 @@ TEST_F(Mpris, OpenAndASecondStartPlayTheirSongInTheRunningPlayer)
     EXPECT_EQ(Get("status"), "Paused");
     EXPECT_EQ(Get("metadata xesam:title"), "Morning Light");
     EXPECT_EQ(Exec("playerctl", {"-l"}).out, "lyricplayer");
+}
+
+// A window that plays nothing and takes no command.
+class IdleWindow : public desktop::TPlayerWindow {
+public:
+    desktop::TPlayerState State() override { return {}; }
+    std::int64_t PositionMs() override { return 0; }
+    std::string LyricText() override { return {}; }
+    void Play() override {}
+    void Pause() override {}
+    void PlayPause() override {}
+    void Stop() override {}
+    void Next() override {}
+    void Previous() override {}
+    void ReleaseSeekBar(std::int64_t) override {}
+    void SetVolume(int) override {}
+    void Open(const std::string&) override {}
+    void Raise() override {}
+    void Quit() override {}
+};
+
+// While the player holds the MPRIS2 name, another service is refused it and
+// leaves no object of its own on the bus to be taken for the player's.
+TEST_F(Mpris, AServiceRefusedTheNameLeavesNothingOnTheBus)
+{
+    IdleWindow window;
+    QDBusConnection connection = QDBusConnection::sessionBus();
+    ASSERT_TRUE(connection.isConnected());
+    desktop::TMprisService second(&window, connection);
+    EXPECT_FALSE(second.Register());
+    EXPECT_EQ(connection.objectRegisteredAt(QStringLiteral("/org/mpris/MediaPlayer2")), nullptr);
+    EXPECT_EQ(Exec("playerctl", {"-l"}).out, "lyricplayer");
+    EXPECT_EQ(Get("status"), "Stopped");
 }
 
 TEST_F(Mpris, QuitClosesTheWindow)

@@ -421,3 +421,28 @@ TEST_F(TableTest, HandlersThatFinishOrCloseTheTableThemselvesEndTheOperation)
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(table->State(), dsBrowse);
 }
+
+// A sort change finishes the pending edit first, in the order the records are
+// in, so that the edit's handlers search by halves over an order that holds.
+TEST_F(TableTest, ASortChangePostsThePendingEditBeforeTheOrderChanges)
+{
+    AddTitles({"e", "d", "c", "b", "a"});  // paths p1..p5 in the opposite order
+    Sorted();
+    std::vector<std::string> found;
+    auto edit = [&](int recNo, const std::string& value, const std::string& field, const std::string& key) {
+        table->SetRecNo(recNo);
+        table->Edit();
+        title->SetAsString(value);
+        table->AfterPost = [&, field, key](TdxMemData*) {
+            found.push_back(table->Locate(field, key, loCaseInsensitive) ? title->AsString() : "missed");
+        };
+    };
+    edit(3, "cc", "Title", "A");
+    table->SetSortOptions(soDesc | soCaseInsensitive);
+    EXPECT_EQ(Titles(), "e d cc b a");
+    table->SetSortOptions(soCaseInsensitive);
+    edit(1, "aa", "Path", "P2");
+    table->SetSortedField("Path");
+    EXPECT_EQ(Column(path), "p1 p2 p3 p4 p5");
+    EXPECT_EQ(found, (std::vector<std::string>{"a", "d"}));
+}
