@@ -217,22 +217,19 @@ GstBusSyncReply GstMediaService::OnBusMessage(GstBus*, GstMessage* message, gpoi
         std::string text = err && err->message ? err->message : "The media device failed.";
         g_clear_error(&err);
         DeviceState::Owed owed;
-        bool report = false;
         {
             std::lock_guard guard(device->lock);
             if (!device->error)
                 device->error = text;
             // A device still opening reports the failure as its open's end.
-            report = device->state.Ready() && !device->closing;
-            if (report)
+            if (device->state.Ready() && !device->closing) {
                 owed = device->state.Broke();
+                device->service->Fail(resFailed, text, device->id);
+            }
         }
         device->changed.notify_all();
-        if (report) {
-            device->service->Fail(resFailed, text, device->id);
-            for (std::uint32_t flag : owed)
-                device->service->Notify(device->id, flag);
-        }
+        for (std::uint32_t flag : owed)
+            device->service->Notify(device->id, flag);
         break;
     }
     case GST_MESSAGE_EOS: {
@@ -244,9 +241,9 @@ GstBusSyncReply GstMediaService::OnBusMessage(GstBus*, GstMessage* message, gpoi
             closing = device->closing;
         }
         device->changed.notify_all();
-        // Either way the main loop wakes at once, so the end is noticed now.
         if (closing)
             break;
+        // Either way the main loop wakes at once, so the end is noticed now.
         if (owed.empty())
             PostToMainThread([] {});
         for (std::uint32_t flag : owed)
@@ -375,6 +372,8 @@ void GstMediaService::Work(Device* device)
     DeviceState::Owed owed;
     bool closing = false;
     {
+        // Under the lock, so that a Close either comes first and hears
+        // nothing, or after and drops the text with the device.
         std::lock_guard guard(device->lock);
         closing = device->closing;
         if (!closing) {
@@ -383,12 +382,11 @@ void GstMediaService::Work(Device* device)
                 owed = device->state.Opened(length);
             } else {
                 owed = device->state.OpenFailed(opened);
+                service->Fail(opened, text, device->id);
             }
         }
     }
     if (!closing) {
-        if (opened != resOk)
-            service->Fail(opened, text, device->id);
         for (std::uint32_t flag : owed)
             service->Notify(device->id, flag);
         if (opened == resOk)
@@ -422,13 +420,14 @@ void GstMediaService::Work(Device* device)
             if (gst_element_set_state(pipeline, run ? GST_STATE_PLAYING : GST_STATE_PAUSED) ==
                 GST_STATE_CHANGE_FAILURE) {
                 DeviceState::Owed broke;
-                std::string why;
                 {
                     std::lock_guard guard(device->lock);
+                    if (device->closing)
+                        break;
                     broke = device->state.Broke();
-                    why = device->error.value_or("The device could not start playing.");
+                    service->Fail(resFailed, device->error.value_or("The device could not start playing."),
+                                  device->id);
                 }
-                service->Fail(resFailed, why, device->id);
                 for (std::uint32_t flag : broke)
                     service->Notify(device->id, flag);
             }
@@ -527,13 +526,14 @@ ResultCode GstMediaService::Close(DeviceId device)
     auto it = FDevices.find(device);
     if (it == FDevices.end())
         return resInvalidDevice;
-    UnregisterTarget(device);
     std::unique_ptr<Device> closing = std::move(it->second);
     FDevices.erase(it);
     {
         std::lock_guard guard(closing->lock);
         closing->closing = true;
     }
+    // After the flag: nothing the device's threads report from now on is kept.
+    UnregisterTarget(device);
     closing->changed.notify_all();
     // The worker lets the pipeline go by itself; it is joined later, so that
     // closing never waits for GStreamer.
