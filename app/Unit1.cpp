@@ -69,6 +69,7 @@ void TfrmMain::FormCreate(TObject*)
     FPlayer = new TMediaPlayer(this, FServices.Media);
     FPlayer->SetParent(frmMain);
     FPlayer->SetVisible(false);
+    FPlayer->OnNotify = [this](TObject* sender) { FPlayerNotify(sender); };
 }
 
 void TfrmMain::FormClose(TObject*, TCloseAction&)
@@ -180,13 +181,10 @@ void TfrmMain::btnPlayClick(TObject*)
     }
     FPlayer->Play();
     FPlaying = true;
-    // A position pulled into the new range is not where the new song is: its
-    // lyrics follow the device.
-    FSeekBarRangeOnly = true;
-    qivTrackBar1->SetMax(FPlayer->Length());
-    FSeekBarRangeOnly = false;
+    // The song opens in the background: its length is 0 until it is ready,
+    // and the idle pass shows it then.
+    ShowSongLength();
     pnlPlayFile->SetCaption(songs::Title(FPlayer->FileName()));
-    pnlPlayTime->SetCaption(MsToMinSec(FPlayer->Length()));
     FCurrentTitle = pnlPlayFile->Caption();
     // The record the song came from: the current one, when it names the song.
     const bool listed = dxMemData->Active() && !dxMemData->IsEmpty();
@@ -199,6 +197,29 @@ void TfrmMain::btnPlayClick(TObject*)
     FFirstTick = true;
     AlignTicks(0);
     SyncLyrics();
+}
+
+void TfrmMain::ShowSongLength()
+{
+    const int32_t length = FPlayer->Length();
+    // A position pulled into the new range is not where the new song is: its
+    // lyrics follow the device.
+    FSeekBarRangeOnly = true;
+    qivTrackBar1->SetMax(length);
+    FSeekBarRangeOnly = false;
+    pnlPlayTime->SetCaption(MsToMinSec(length));
+}
+
+void TfrmMain::FPlayerNotify(TObject*)
+{
+    // The song turned out not to open once the device looked inside it: the
+    // device has closed it and reports the error; the window goes idle as
+    // after a stop.
+    if (FPlaying && FPlayer->DeviceID() == 0) {
+        pnlTime->SetCaption("00:00");
+        qivTrackBar1->SetPosition(0);
+        EndPlaying();
+    }
 }
 
 void TfrmMain::btnStopClick(TObject*)
@@ -346,6 +367,8 @@ void TfrmMain::ApplicationEvents1Idle(TObject*, bool&)
 {
     if (!FPlayer)
         return;  // the window has closed; the loop is ending
+    if (FPlaying && FPlayer->DeviceID() != 0 && FPlayer->Length() != qivTrackBar1->Max())
+        ShowSongLength();  // the song has become ready
     btnPlay->SetEnabled(FFileCount > 0 && !FPlaying);
     btnStop->SetEnabled(FPlaying);
     btnPause->SetEnabled(FPlaying);

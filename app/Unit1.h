@@ -227,6 +227,10 @@ public:
 private:
     void LoadDesign();
     void EndPlaying();
+    // The seek bar's range and the time display of the song's length.
+    void ShowSongLength();
+    // The device's notifications: an open that failed late stops the window.
+    void FPlayerNotify(TObject* Sender);
     // Makes the record of the song last started current, where the steps to
     // the song before and after it begin.
     void LocateStarted();

@@ -96,10 +96,32 @@ ResultCode FakeMediaService::Enter(Request request, DeviceId device, Device*& fo
     return resOk;
 }
 
-void FakeMediaService::Owe(DeviceId device, std::optional<std::uint32_t> flag)
+void FakeMediaService::Owe(DeviceId device, const DeviceState::Owed& flags)
 {
-    if (flag)
-        Notify(device, *flag);
+    for (std::uint32_t flag : flags)
+        Notify(device, flag);
+}
+
+void FakeMediaService::FinishOpen(DeviceId id, Device& device, bool late)
+{
+    if (device.error) {
+        Fail(resOpenFailed, *device.error, id);
+        Owe(id, device.state.OpenFailed(resOpenFailed));
+        return;
+    }
+    Owe(id, device.state.Opened(device.length));
+    // Start points are reached at once here.
+    if (device.state.TakeSeek())
+        device.state.SeekDone();
+    if (late)
+        Notify(id, notifyReady);
+}
+
+void FakeMediaService::FinishOpens()
+{
+    for (auto& [id, device] : FDevices)
+        if (device.state.Opening())
+            FinishOpen(id, device, true);
 }
 
 ResultCode FakeMediaService::Open(const OpenRequest& request, DeviceId& device)
@@ -116,7 +138,7 @@ ResultCode FakeMediaService::Open(const OpenRequest& request, DeviceId& device)
         Log("Open " + request.fileName + " refused");
         return Fail(resOpenFailed, "File not found: " + request.fileName);
     }
-    if (song && song->error) {
+    if (song && song->error && !FOpensInBackground) {
         Log("Open " + request.fileName + " refused");
         return Fail(resOpenFailed, *song->error);
     }
@@ -127,9 +149,13 @@ ResultCode FakeMediaService::Open(const OpenRequest& request, DeviceId& device)
     Device& opened = FDevices[id];
     opened.fileName = request.fileName;
     opened.length = song ? song->length : *FDefaultLength;
+    if (song)
+        opened.error = song->error;
     RegisterTarget(id, request.target);
     device = id;
     Log("Open " + request.fileName + " -> " + std::to_string(id));
+    if (!FOpensInBackground)
+        FinishOpen(id, opened, false);
     return resOk;
 }
 
@@ -150,16 +176,9 @@ ResultCode FakeMediaService::Play(DeviceId device, std::optional<std::int32_t> f
     if (const ResultCode code = Enter(Request::Play, device, found, false))
         return code;
     Log("Play " + std::to_string(device) + (from ? " from " + std::to_string(*from) : std::string()));
-    Owe(device, found->pending.Start());
-    if (from)
-        found->position = std::clamp<std::int32_t>(*from, 0, found->length);
-    if (found->position >= found->length) {
-        // Nothing left to play: the request ends at once.
-        found->mode = DeviceMode::Stopped;
-        Owe(device, found->pending.Take(notifySuccessful));
-    } else {
-        found->mode = DeviceMode::Playing;
-    }
+    Owe(device, found->state.Play(from));
+    if (found->state.TakeSeek())
+        found->state.SeekDone();
     return resOk;
 }
 
@@ -168,10 +187,7 @@ ResultCode FakeMediaService::Pause(DeviceId device)
     Device* found = nullptr;
     if (const ResultCode code = Enter(Request::Pause, device, found, true))
         return code;
-    if (found->mode != DeviceMode::Playing)
-        return resOk;
-    Owe(device, found->pending.Take(notifyAborted));
-    found->mode = DeviceMode::Paused;
+    Owe(device, found->state.Pause(found->state.Position(std::nullopt)));
     return resOk;
 }
 
@@ -180,11 +196,10 @@ ResultCode FakeMediaService::Resume(DeviceId device)
     Device* found = nullptr;
     if (const ResultCode code = Enter(Request::Resume, device, found, true))
         return code;
-    if (found->mode != DeviceMode::Paused)
-        return resNotPaused;
-    Owe(device, found->pending.Start());
-    found->mode = DeviceMode::Playing;
-    return resOk;
+    DeviceState::Owed owed;
+    const ResultCode result = found->state.Resume(owed);
+    Owe(device, owed);
+    return result;
 }
 
 ResultCode FakeMediaService::Stop(DeviceId device)
@@ -192,8 +207,7 @@ ResultCode FakeMediaService::Stop(DeviceId device)
     Device* found = nullptr;
     if (const ResultCode code = Enter(Request::Stop, device, found, true))
         return code;
-    Owe(device, found->pending.Take(notifyAborted));
-    found->mode = DeviceMode::Stopped;
+    Owe(device, found->state.Stop(found->state.Position(std::nullopt)));
     return resOk;
 }
 
@@ -202,9 +216,9 @@ ResultCode FakeMediaService::SeekToStart(DeviceId device)
     Device* found = nullptr;
     if (const ResultCode code = Enter(Request::SeekToStart, device, found, true))
         return code;
-    Owe(device, found->pending.Take(notifyAborted));
-    found->position = 0;
-    found->mode = DeviceMode::Stopped;
+    Owe(device, found->state.SeekToStart());
+    if (found->state.TakeSeek())
+        found->state.SeekDone();
     return resOk;
 }
 
@@ -214,7 +228,7 @@ ResultCode FakeMediaService::Length(DeviceId device, std::int32_t& ms)
     Device* found = nullptr;
     if (const ResultCode code = Enter(Request::Length, device, found, false))
         return code;
-    ms = found->length;
+    ms = found->state.Length();
     return resOk;
 }
 
@@ -224,7 +238,7 @@ ResultCode FakeMediaService::Position(DeviceId device, std::int32_t& ms)
     Device* found = nullptr;
     if (const ResultCode code = Enter(Request::Position, device, found, false))
         return code;
-    ms = found->position;
+    ms = found->state.Position(std::nullopt);
     return resOk;
 }
 
@@ -234,7 +248,9 @@ ResultCode FakeMediaService::Mode(DeviceId device, DeviceMode& mode)
     Device* found = nullptr;
     if (const ResultCode code = Enter(Request::Mode, device, found, false))
         return code;
-    mode = found->mode;
+    if (const ResultCode failed = found->state.OpenFailure())
+        return failed;
+    mode = found->state.Mode();
     return resOk;
 }
 
@@ -244,25 +260,23 @@ void FakeMediaService::Advance(std::int32_t ms)
         return;
     FNow += ms;
     for (auto& [id, device] : FDevices) {
-        if (device.mode != DeviceMode::Playing)
+        DeviceState& state = device.state;
+        if (!state.Running())
             continue;
-        const std::int64_t next = std::int64_t(device.position) + ms;
-        if (next >= device.length) {
-            device.position = device.length;
-            device.mode = DeviceMode::Stopped;
-            Owe(id, device.pending.Take(notifySuccessful));
-        } else {
-            device.position = static_cast<std::int32_t>(next);
-        }
+        const std::int64_t next = std::int64_t(state.Position(std::nullopt)) + ms;
+        if (next >= state.Length())
+            Owe(id, state.Ended());
+        else
+            state.Position(static_cast<std::int32_t>(next));
     }
 }
 
 void FakeMediaService::RunToEnd()
 {
     std::int32_t longest = 0;
-    for (const auto& [id, device] : FDevices)
-        if (device.mode == DeviceMode::Playing)
-            longest = std::max(longest, device.length - device.position);
+    for (auto& [id, device] : FDevices)
+        if (device.state.Running())
+            longest = std::max(longest, device.state.Length() - device.state.Position(std::nullopt));
     Advance(longest);
 }
 

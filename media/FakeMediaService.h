@@ -8,6 +8,9 @@
 //   ... player->Open(); player->Play();
 //   fake->Advance(1000);                          // one second of playing
 //   fake->RunToEnd();                             // every playing song reaches its end
+//   fake->SetOpensInBackground(true);             // opens end only at FinishOpens(),
+//   ... player->Open(); player->Play();           // as a real device's do later
+//   fake->FinishOpens();
 //
 // Every request is logged (Requests()), so a test can see what was sent.
 
@@ -15,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "media/DeviceState.h"
 #include "media/MediaService.h"
 
 namespace media {
@@ -39,6 +43,12 @@ public:
     // Every playing device reaches its end.
     void RunToEnd();
     std::int64_t Now() const { return FNow; }
+
+    // When set, an Open hands back its device at once and the open ends (ready,
+    // or failed for a broken file) only at FinishOpens, which tells each device's
+    // target through the event loop, as a device that opens in the background does.
+    void SetOpensInBackground(bool value) { FOpensInBackground = value; }
+    void FinishOpens();
 
     // The next request of this kind fails with this code (once); the text, when
     // given, is recorded for the device that request names.
@@ -70,9 +80,8 @@ private:
     struct Device {
         std::string fileName;
         std::int32_t length = 0;
-        std::int32_t position = 0;
-        DeviceMode mode = DeviceMode::Stopped;
-        PendingNotify pending;
+        std::optional<std::string> error; // the open fails with this text
+        DeviceState state;
     };
 
     const Song* FindSong(const std::string& fileName) const;
@@ -82,7 +91,9 @@ private:
     // (and logs the request when `logged`).
     ResultCode Enter(Request request, DeviceId device, Device*& found, bool logged);
     void Log(std::string line) { FRequests.push_back(std::move(line)); }
-    void Owe(DeviceId device, std::optional<std::uint32_t> flag);
+    void Owe(DeviceId device, const DeviceState::Owed& flags);
+    // Ends the open of a device, as its backend's worker would.
+    void FinishOpen(DeviceId id, Device& device, bool late);
 
     std::map<std::string, Song> FSongs;
     std::optional<std::int32_t> FDefaultLength;
@@ -95,6 +106,7 @@ private:
     std::vector<std::string> FRequests;
     DeviceId FLastId = 0;
     std::int64_t FNow = 0;
+    bool FOpensInBackground = false;
 };
 
 } // namespace media

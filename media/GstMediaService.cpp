@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <future>
 #include <map>
 #include <mutex>
 #include <thread>
+#include <cstring>
+#include <list>
 #include <sys/stat.h>
 
+#include "media/DeviceState.h"
 #include "media/Mp3Length.h"
 
 namespace media {
@@ -18,7 +20,6 @@ namespace media {
 namespace {
 
 constexpr guint kPlayFlagAudio = 1u << 1; // playbin: audio only, no video, text or visualisation
-constexpr GstClockTime kStateTimeout = 5 * GST_SECOND;
 constexpr auto kSeekSettleLimit = std::chrono::seconds(2);
 
 void EnsureGstInit()
@@ -127,6 +128,11 @@ GstElement* MakeAudioSink(const std::string& description, std::string& error)
 
 } // namespace
 
+// Each device has a worker thread of its own that does everything that may
+// wait on GStreamer: it builds the pipeline, prerolls the file while it counts
+// its frames, then moves the pipeline to where the device's state says it
+// should be (a start point to reach, playing or paused) each time a request
+// changes that state. The main thread only changes the state and wakes it.
 class GstMediaService : public MediaService {
 public:
     explicit GstMediaService(const GstOptions& options);
@@ -147,37 +153,42 @@ private:
     struct Device {
         GstMediaService* service = nullptr;
         DeviceId id = 0;
-        GstElement* pipeline = nullptr;
-        std::int32_t length = 0;
+        std::string fileName;
+        std::thread worker;
 
-        // Shared with GStreamer's threads.
+        // Shared with the worker and GStreamer's threads.
         std::mutex lock;
         std::condition_variable changed;
-        DeviceMode mode = DeviceMode::Stopped;
+        DeviceState state;
+        // Set by the worker once the file is ready; read by the main thread only then.
+        GstElement* pipeline = nullptr;
+        // The pipeline as the bus handler knows it, from before it is ready.
+        GstElement* element = nullptr;
         bool prerolled = false;
-        bool atEnd = false;
-        bool seeking = false;
-        std::int32_t seekTarget = 0;
-        std::chrono::steady_clock::time_point seekStarted;
-        std::int32_t lastPosition = 0;
         std::optional<std::string> error;
-        PendingNotify pending;
+        std::chrono::steady_clock::time_point seekStarted;
+        bool closing = false;
+        bool finished = false; // the worker has let go of everything
     };
 
     static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer data);
+    static void Work(Device* device);
+    // The open, on the worker: the pipeline prerolled and the length known, or
+    // the failure's code with its text.
+    static ResultCode OpenPipeline(Device& device, GstElement*& pipeline, std::int32_t& length, std::string& text);
+    static void Release(GstElement* pipeline);
     Device* Find(DeviceId device);
-    void Destroy(std::unique_ptr<Device> device);
-    // Moves to a state and waits until it is reached (or the wait times out).
-    static bool ChangeState(Device& device, GstState state);
-    bool Seek(Device& device, std::int32_t ms);
-    // The device has left playing for `mode`: its pending play ends, aborted.
-    void Halted(Device& device, DeviceMode mode);
-    // Play or Resume could not start: back to `mode`, the request fails.
-    ResultCode PlayFailed(Device& device, DeviceMode mode, const std::string& fallback);
+    // Posts what a change owes and wakes the worker.
+    void Changed(Device& device, const DeviceState::Owed& owed);
+    // Joins the workers of closed devices that have finished (all: wait for them).
+    void Reap(bool all);
+    // Where the pipeline is now (nothing while it cannot say).
+    static std::optional<std::int32_t> OutputPosition(Device& device);
 
     GstOptions FOptions;
     std::thread FInit;
     std::map<DeviceId, std::unique_ptr<Device>> FDevices;
+    std::list<std::unique_ptr<Device>> FClosing;
     DeviceId FLastId = 0;
 };
 
@@ -189,11 +200,9 @@ GstMediaService::GstMediaService(const GstOptions& options) : FOptions(options)
 
 GstMediaService::~GstMediaService()
 {
-    while (!FDevices.empty()) {
-        auto node = FDevices.extract(FDevices.begin());
-        UnregisterTarget(node.key());
-        Destroy(std::move(node.mapped()));
-    }
+    while (!FDevices.empty())
+        Close(FDevices.begin()->first);
+    Reap(true);
     if (FInit.joinable())
         FInit.join();
 }
@@ -207,48 +216,46 @@ GstBusSyncReply GstMediaService::OnBusMessage(GstBus*, GstMessage* message, gpoi
         gst_message_parse_error(message, &err, nullptr);
         std::string text = err && err->message ? err->message : "The media device failed.";
         g_clear_error(&err);
-        std::optional<std::uint32_t> owed;
-        DeviceId id = 0;
+        DeviceState::Owed owed;
         {
             std::lock_guard guard(device->lock);
             if (!device->error)
                 device->error = text;
-            if (device->mode == DeviceMode::Playing)
-                device->mode = DeviceMode::Stopped;
-            owed = device->pending.Take(notifyFailure);
-            id = device->id;
+            // A device still opening reports the failure as its open's end.
+            if (device->state.Ready() && !device->closing) {
+                owed = device->state.Broke();
+                device->service->Fail(resFailed, text, device->id);
+            }
         }
         device->changed.notify_all();
-        // A device still opening has no id yet: its Open reports the text itself.
-        if (id != 0)
-            device->service->Fail(resFailed, text, id);
-        if (owed)
-            device->service->Notify(id, *owed);
+        for (std::uint32_t flag : owed)
+            device->service->Notify(device->id, flag);
         break;
     }
     case GST_MESSAGE_EOS: {
-        std::optional<std::uint32_t> owed;
+        DeviceState::Owed owed;
+        bool closing = false;
         {
             std::lock_guard guard(device->lock);
-            device->atEnd = true;
-            device->seeking = false;
-            if (device->mode == DeviceMode::Playing)
-                device->mode = DeviceMode::Stopped;
-            owed = device->pending.Take(notifySuccessful);
+            owed = device->state.Ended();
+            closing = device->closing;
         }
+        device->changed.notify_all();
+        if (closing)
+            break;
         // Either way the main loop wakes at once, so the end is noticed now.
-        if (owed)
-            device->service->Notify(device->id, *owed);
-        else
+        if (owed.empty())
             PostToMainThread([] {});
+        for (std::uint32_t flag : owed)
+            device->service->Notify(device->id, flag);
         break;
     }
     case GST_MESSAGE_ASYNC_DONE:
-        if (GST_MESSAGE_SRC(message) == GST_OBJECT(device->pipeline)) {
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(device->element)) {
             {
                 std::lock_guard guard(device->lock);
                 device->prerolled = true;
-                device->seeking = false;
+                device->state.SeekDone();
             }
             device->changed.notify_all();
         }
@@ -262,155 +269,254 @@ GstBusSyncReply GstMediaService::OnBusMessage(GstBus*, GstMessage* message, gpoi
     return GST_BUS_DROP;
 }
 
+void GstMediaService::Release(GstElement* pipeline)
+{
+    if (!pipeline)
+        return;
+    // NULL stops GStreamer's threads; after that nothing calls the handler.
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    GstRef<GstBus> bus(gst_element_get_bus(pipeline));
+    gst_bus_set_sync_handler(bus.p, nullptr, nullptr, nullptr);
+    gst_object_unref(pipeline);
+}
+
+ResultCode GstMediaService::OpenPipeline(Device& device, GstElement*& pipeline, std::int32_t& length, std::string& text)
+{
+    EnsureGstInit();
+    const std::string& fileName = device.fileName;
+    GError* err = nullptr;
+    gchar* uri = gst_filename_to_uri(fileName.c_str(), &err);
+    if (!uri) {
+        text = err ? err->message : "The file name is not valid.";
+        g_clear_error(&err);
+        return resOpenFailed;
+    }
+    pipeline = gst_element_factory_make("playbin", nullptr);
+    if (!pipeline) {
+        g_free(uri);
+        text = "GStreamer's playbin element is missing (gstreamer1.0-plugins-base).";
+        return resFailed;
+    }
+    gst_object_ref_sink(pipeline);
+    std::string sinkError;
+    GstElement* sink = MakeAudioSink(device.service->FOptions.audioSink, sinkError);
+    if (!sink) {
+        g_free(uri);
+        text = sinkError.empty() ? "No audio output could be made." : sinkError;
+        return resFailed;
+    }
+    g_object_set(pipeline, "uri", uri, "flags", kPlayFlagAudio, "audio-sink", sink, nullptr);
+    // The property holds its own reference.
+    gst_object_unref(sink);
+    g_free(uri);
+    device.element = pipeline;
+    {
+        GstRef<GstBus> bus(gst_element_get_bus(pipeline));
+        gst_bus_set_sync_handler(bus.p, &GstMediaService::OnBusMessage, &device, nullptr);
+    }
+
+    const GstStateChangeReturn started = gst_element_set_state(pipeline, GST_STATE_PAUSED);
+    // The frames are counted while GStreamer's threads preroll the file.
+    const std::optional<std::int64_t> scanned = ScanMp3LengthMs(fileName);
+
+    std::optional<std::string> failure;
+    bool timedOut = false;
+    bool closing = false;
+    {
+        std::unique_lock guard(device.lock);
+        if (started == GST_STATE_CHANGE_FAILURE && !device.error)
+            device.error = "The file could not be opened.";
+        timedOut = !device.changed.wait_for(
+            guard, std::chrono::milliseconds(device.service->FOptions.openTimeoutMs),
+            [&] { return device.prerolled || device.error.has_value() || device.closing; });
+        failure = device.error;
+        closing = device.closing;
+    }
+    if (closing) {
+        text = "The device was closed while it opened.";
+        return resFailed;
+    }
+    if (failure) {
+        text = *failure;
+        return resOpenFailed;
+    }
+    if (timedOut) {
+        text = "The file did not become ready to play in time: " + fileName;
+        return resTimeout;
+    }
+    gint audioStreams = 0;
+    g_object_get(pipeline, "n-audio", &audioStreams, nullptr);
+    if (audioStreams <= 0) {
+        text = "The file holds no audio stream that can be played: " + fileName;
+        return resNoAudio;
+    }
+    gint64 duration = -1;
+    if (scanned && *scanned > 0 && HasElementOfFactory(GST_BIN(pipeline), "mpegaudioparse"))
+        length = ClampMs(*scanned);
+    else if (gst_element_query_duration(pipeline, GST_FORMAT_TIME, &duration) && duration > 0)
+        length = ClampMs(duration / GST_MSECOND);
+    else {
+        text = "The length of the file could not be found: " + fileName;
+        return resFailed;
+    }
+    return resOk;
+}
+
+void GstMediaService::Work(Device* device)
+{
+    GstElement* pipeline = nullptr;
+    std::int32_t length = 0;
+    std::string text;
+    const ResultCode opened = OpenPipeline(*device, pipeline, length, text);
+    GstMediaService* service = device->service;
+    DeviceState::Owed owed;
+    bool closing = false;
+    {
+        // Under the lock, so that a Close either comes first and hears
+        // nothing, or after and drops the text with the device.
+        std::lock_guard guard(device->lock);
+        closing = device->closing;
+        if (!closing) {
+            if (opened == resOk) {
+                device->pipeline = pipeline;
+                owed = device->state.Opened(length);
+            } else {
+                owed = device->state.OpenFailed(opened);
+                service->Fail(opened, text, device->id);
+            }
+        }
+    }
+    if (!closing) {
+        for (std::uint32_t flag : owed)
+            service->Notify(device->id, flag);
+        if (opened == resOk)
+            service->Notify(device->id, notifyReady);
+    }
+
+    // Moves the pipeline to where the state says, each time it changes.
+    bool running = false;
+    while (opened == resOk) {
+        std::optional<std::int32_t> seek;
+        bool run = false;
+        {
+            std::unique_lock guard(device->lock);
+            device->changed.wait(guard, [&] {
+                return device->closing || device->state.Running() != running || device->state.SeekPending();
+            });
+            if (device->closing)
+                break;
+            seek = device->state.TakeSeek();
+            if (seek)
+                device->seekStarted = std::chrono::steady_clock::now();
+            run = device->state.Running();
+        }
+        if (seek && !gst_element_seek_simple(pipeline, GST_FORMAT_TIME,
+                                             GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                                             gint64(*seek) * GST_MSECOND)) {
+            std::lock_guard guard(device->lock);
+            device->state.SeekDone();
+        }
+        if (run != running) {
+            if (gst_element_set_state(pipeline, run ? GST_STATE_PLAYING : GST_STATE_PAUSED) ==
+                GST_STATE_CHANGE_FAILURE) {
+                DeviceState::Owed broke;
+                {
+                    std::lock_guard guard(device->lock);
+                    if (device->closing)
+                        break;
+                    broke = device->state.Broke();
+                    service->Fail(resFailed, device->error.value_or("The device could not start playing."),
+                                  device->id);
+                }
+                for (std::uint32_t flag : broke)
+                    service->Notify(device->id, flag);
+            }
+            running = run;
+        }
+    }
+    Release(pipeline);
+    std::lock_guard guard(device->lock);
+    device->pipeline = nullptr;
+    device->finished = true;
+}
+
 GstMediaService::Device* GstMediaService::Find(DeviceId device)
 {
     auto it = FDevices.find(device);
     return it == FDevices.end() ? nullptr : it->second.get();
 }
 
-void GstMediaService::Destroy(std::unique_ptr<Device> device)
+void GstMediaService::Changed(Device& device, const DeviceState::Owed& owed)
 {
-    if (!device || !device->pipeline)
-        return;
-    // NULL stops GStreamer's threads; after that nothing calls the handler.
-    gst_element_set_state(device->pipeline, GST_STATE_NULL);
-    GstRef<GstBus> bus(gst_element_get_bus(device->pipeline));
-    gst_bus_set_sync_handler(bus.p, nullptr, nullptr, nullptr);
-    gst_object_unref(device->pipeline);
-    device->pipeline = nullptr;
+    device.changed.notify_all();
+    for (std::uint32_t flag : owed)
+        Notify(device.id, flag);
 }
 
-bool GstMediaService::ChangeState(Device& device, GstState state)
+void GstMediaService::Reap(bool all)
 {
-    if (gst_element_set_state(device.pipeline, state) == GST_STATE_CHANGE_FAILURE)
-        return false;
-    return gst_element_get_state(device.pipeline, nullptr, nullptr, kStateTimeout) != GST_STATE_CHANGE_FAILURE;
+    for (auto it = FClosing.begin(); it != FClosing.end();) {
+        bool finished = false;
+        {
+            std::lock_guard guard((*it)->lock);
+            finished = (*it)->finished;
+        }
+        if (finished || all) {
+            (*it)->worker.join();
+            it = FClosing.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
-bool GstMediaService::Seek(Device& device, std::int32_t ms)
+std::optional<std::int32_t> GstMediaService::OutputPosition(Device& device)
 {
+    GstElement* pipeline = nullptr;
     {
         std::lock_guard guard(device.lock);
-        device.seeking = true;
-        device.seekTarget = ms;
-        device.seekStarted = std::chrono::steady_clock::now();
+        if (!device.state.Running() || device.state.Seeking() || device.state.AtEnd())
+            return std::nullopt;
+        pipeline = device.pipeline;
     }
-    const bool ok = gst_element_seek_simple(device.pipeline, GST_FORMAT_TIME,
-                                            GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-                                            gint64(ms) * GST_MSECOND);
-    std::lock_guard guard(device.lock);
-    // The flush is over when the seek returns: an end reported before it is stale.
-    device.atEnd = false;
-    if (!ok)
-        device.seeking = false;
-    return ok;
+    // The pipeline lives until the device is closed, which only this thread does.
+    gint64 position = -1;
+    if (pipeline && gst_element_query_position(pipeline, GST_FORMAT_TIME, &position) && position >= 0)
+        return ClampMs(position / GST_MSECOND);
+    return std::nullopt;
 }
 
 ResultCode GstMediaService::Open(const OpenRequest& request, DeviceId& device)
 {
     device = 0;
+    Reap(false);
     if (!request.deviceType.empty())
         return resUnsupportedDevice;
     if (request.fileName.empty())
         return Fail(resOpenFailed, "No file name was given.");
     // Only regular files: a named pipe or a device under a song's name would
-    // keep GStreamer (and the window with it) waiting for a writer for ever.
-    if (struct stat st {}; ::stat(request.fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    // keep GStreamer waiting for a writer for ever.
+    struct stat st {};
+    if (::stat(request.fileName.c_str(), &st) != 0)
+        return Fail(resOpenFailed, std::string(std::strerror(errno)) + ": " + request.fileName);
+    if (!S_ISREG(st.st_mode))
         return Fail(resOpenFailed, "The file is not a regular file.");
-    // The frames are counted while GStreamer gets ready and prerolls the file.
-    auto scanning = std::async(std::launch::async, [path = request.fileName] { return ScanMp3LengthMs(path); });
-    EnsureGstInit();
 
-    GError* err = nullptr;
-    gchar* uri = gst_filename_to_uri(request.fileName.c_str(), &err);
-    if (!uri) {
-        std::string text = err ? err->message : "The file name is not valid.";
-        g_clear_error(&err);
-        return Fail(resOpenFailed, text);
-    }
-    GstElement* pipeline = gst_element_factory_make("playbin", nullptr);
-    if (!pipeline) {
-        g_free(uri);
-        return Fail(resFailed, "GStreamer's playbin element is missing (gstreamer1.0-plugins-base).");
-    }
-    gst_object_ref_sink(pipeline);
-    std::string sinkError;
-    GstElement* sink = MakeAudioSink(FOptions.audioSink, sinkError);
-    if (!sink) {
-        g_free(uri);
-        gst_object_unref(pipeline);
-        return Fail(resFailed, sinkError.empty() ? "No audio output could be made." : sinkError);
-    }
-    g_object_set(pipeline, "uri", uri, "flags", kPlayFlagAudio, "audio-sink", sink, nullptr);
-    // The property holds its own reference.
-    gst_object_unref(sink);
-    g_free(uri);
-
+    const DeviceId id = NextDeviceId(FLastId, [this](DeviceId candidate) {
+        return FDevices.count(candidate) > 0 ||
+               std::any_of(FClosing.begin(), FClosing.end(), [&](const auto& d) { return d->id == candidate; });
+    });
+    if (id == 0)
+        return Fail(resFailed, "Too many media devices are open.");
+    FLastId = id;
     auto opened = std::make_unique<Device>();
     opened->service = this;
-    opened->pipeline = pipeline;
-    {
-        GstRef<GstBus> bus(gst_element_get_bus(pipeline));
-        gst_bus_set_sync_handler(bus.p, &GstMediaService::OnBusMessage, opened.get(), nullptr);
-    }
-
-    const GstStateChangeReturn started = gst_element_set_state(pipeline, GST_STATE_PAUSED);
-    const std::optional<std::int64_t> scanned = scanning.get();
-
-    std::optional<std::string> failure;
-    bool timedOut = false;
-    {
-        std::unique_lock guard(opened->lock);
-        if (started == GST_STATE_CHANGE_FAILURE && !opened->error)
-            opened->error = "The file could not be opened.";
-        timedOut = !opened->changed.wait_for(guard, std::chrono::milliseconds(FOptions.openTimeoutMs),
-                                             [&] { return opened->prerolled || opened->error.has_value(); });
-        failure = opened->error;
-    }
-    ResultCode result = resOk;
-    std::string text;
-    if (failure) {
-        result = resOpenFailed;
-        text = *failure;
-    } else if (timedOut) {
-        result = resTimeout;
-        text = "The file did not become ready to play in time: " + request.fileName;
-    } else {
-        gint audioStreams = 0;
-        g_object_get(pipeline, "n-audio", &audioStreams, nullptr);
-        if (audioStreams <= 0) {
-            result = resNoAudio;
-            text = "The file holds no audio stream that can be played: " + request.fileName;
-        }
-    }
-    if (result == resOk) {
-        gint64 duration = -1;
-        if (scanned && *scanned > 0 && HasElementOfFactory(GST_BIN(pipeline), "mpegaudioparse"))
-            opened->length = ClampMs(*scanned);
-        else if (gst_element_query_duration(pipeline, GST_FORMAT_TIME, &duration) && duration > 0)
-            opened->length = ClampMs(duration / GST_MSECOND);
-        else {
-            result = resFailed;
-            text = "The length of the file could not be found: " + request.fileName;
-        }
-    }
-    if (result != resOk) {
-        Destroy(std::move(opened));
-        return Fail(result, text);
-    }
-
-    const DeviceId id = NextDeviceId(FLastId, [this](DeviceId candidate) { return FDevices.count(candidate) > 0; });
-    if (id == 0) {
-        Destroy(std::move(opened));
-        return Fail(resFailed, "Too many media devices are open.");
-    }
-    FLastId = id;
-    {
-        std::lock_guard guard(opened->lock);
-        opened->id = id;
-    }
+    opened->id = id;
+    opened->fileName = request.fileName;
+    Device* worked = opened.get();
     FDevices[id] = std::move(opened);
     RegisterTarget(id, request.target);
+    worked->worker = std::thread(&GstMediaService::Work, worked);
     device = id;
     return resOk;
 }
@@ -420,10 +526,19 @@ ResultCode GstMediaService::Close(DeviceId device)
     auto it = FDevices.find(device);
     if (it == FDevices.end())
         return resInvalidDevice;
-    UnregisterTarget(device);
     std::unique_ptr<Device> closing = std::move(it->second);
     FDevices.erase(it);
-    Destroy(std::move(closing));
+    {
+        std::lock_guard guard(closing->lock);
+        closing->closing = true;
+    }
+    // After the flag: nothing the device's threads report from now on is kept.
+    UnregisterTarget(device);
+    closing->changed.notify_all();
+    // The worker lets the pipeline go by itself; it is joined later, so that
+    // closing never waits for GStreamer.
+    FClosing.push_back(std::move(closing));
+    Reap(false);
     return resOk;
 }
 
@@ -432,42 +547,14 @@ ResultCode GstMediaService::Play(DeviceId id, std::optional<std::int32_t> from)
     Device* device = Find(id);
     if (!device)
         return resInvalidDevice;
-    bool nothingLeft = false;
-    if (from) {
-        const std::int32_t target = std::clamp<std::int32_t>(*from, 0, device->length);
-        if (target >= device->length) {
-            std::lock_guard guard(device->lock);
-            device->atEnd = true;
-            device->lastPosition = device->length;
-            nothingLeft = true;
-        } else if (!Seek(*device, target)) {
-            return Fail(resFailed, "The device could not move to the start point.", id);
-        }
-    } else {
-        std::lock_guard guard(device->lock);
-        nothingLeft = device->atEnd;
-    }
-    std::optional<std::uint32_t> superseded;
-    std::optional<std::uint32_t> finished;
+    DeviceState::Owed owed;
     {
         std::lock_guard guard(device->lock);
-        superseded = device->pending.Start();
-        if (nothingLeft) {
-            device->mode = DeviceMode::Stopped;
-            finished = device->pending.Take(notifySuccessful);
-        } else {
-            device->mode = DeviceMode::Playing;
+        owed = device->state.Play(from);
+        if (device->state.Mode() == DeviceMode::Playing)
             device->error.reset();
-        }
     }
-    if (superseded)
-        Notify(id, *superseded);
-    if (finished) {
-        Notify(id, *finished);
-        return resOk;
-    }
-    if (gst_element_set_state(device->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
-        return PlayFailed(*device, DeviceMode::Stopped, "The device could not start playing.");
+    Changed(*device, owed);
     return resOk;
 }
 
@@ -476,14 +563,14 @@ ResultCode GstMediaService::Pause(DeviceId id)
     Device* device = Find(id);
     if (!device)
         return resInvalidDevice;
+    const std::optional<std::int32_t> at = OutputPosition(*device);
+    DeviceState::Owed owed;
     {
         std::lock_guard guard(device->lock);
-        if (device->mode != DeviceMode::Playing)
-            return resOk;
+        owed = device->state.Pause(device->state.Position(at));
     }
-    const bool ok = ChangeState(*device, GST_STATE_PAUSED);
-    Halted(*device, DeviceMode::Paused);
-    return ok ? resOk : Fail(resFailed, "The device could not pause.", id);
+    Changed(*device, owed);
+    return resOk;
 }
 
 ResultCode GstMediaService::Resume(DeviceId id)
@@ -491,19 +578,14 @@ ResultCode GstMediaService::Resume(DeviceId id)
     Device* device = Find(id);
     if (!device)
         return resInvalidDevice;
-    std::optional<std::uint32_t> superseded;
+    DeviceState::Owed owed;
+    ResultCode result = resOk;
     {
         std::lock_guard guard(device->lock);
-        if (device->mode != DeviceMode::Paused)
-            return resNotPaused;
-        superseded = device->pending.Start();
-        device->mode = DeviceMode::Playing;
+        result = device->state.Resume(owed);
     }
-    if (superseded)
-        Notify(id, *superseded);
-    if (gst_element_set_state(device->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
-        return PlayFailed(*device, DeviceMode::Paused, "The device could not resume playing.");
-    return resOk;
+    Changed(*device, owed);
+    return result;
 }
 
 ResultCode GstMediaService::Stop(DeviceId id)
@@ -511,9 +593,14 @@ ResultCode GstMediaService::Stop(DeviceId id)
     Device* device = Find(id);
     if (!device)
         return resInvalidDevice;
-    const bool ok = ChangeState(*device, GST_STATE_PAUSED);
-    Halted(*device, DeviceMode::Stopped);
-    return ok ? resOk : Fail(resFailed, "The device could not stop.", id);
+    const std::optional<std::int32_t> at = OutputPosition(*device);
+    DeviceState::Owed owed;
+    {
+        std::lock_guard guard(device->lock);
+        owed = device->state.Stop(device->state.Position(at));
+    }
+    Changed(*device, owed);
+    return resOk;
 }
 
 ResultCode GstMediaService::SeekToStart(DeviceId id)
@@ -521,43 +608,13 @@ ResultCode GstMediaService::SeekToStart(DeviceId id)
     Device* device = Find(id);
     if (!device)
         return resInvalidDevice;
-    const bool paused = ChangeState(*device, GST_STATE_PAUSED);
-    const bool sought = Seek(*device, 0);
+    DeviceState::Owed owed;
     {
         std::lock_guard guard(device->lock);
-        device->lastPosition = 0;
+        owed = device->state.SeekToStart();
     }
-    Halted(*device, DeviceMode::Stopped);
-    return paused && sought ? resOk : Fail(resFailed, "The device could not move to the start.", id);
-}
-
-ResultCode GstMediaService::PlayFailed(Device& device, DeviceMode mode, const std::string& fallback)
-{
-    std::optional<std::uint32_t> owed;
-    std::string text;
-    {
-        std::lock_guard guard(device.lock);
-        device.mode = mode;
-        owed = device.pending.Take(notifyFailure);
-        text = device.error.value_or(fallback);
-    }
-    if (owed)
-        Notify(device.id, *owed);
-    return Fail(resFailed, text, device.id);
-}
-
-void GstMediaService::Halted(Device& device, DeviceMode mode)
-{
-    std::optional<std::uint32_t> owed;
-    {
-        std::lock_guard guard(device.lock);
-        // Only a playing song pauses: one that ended meanwhile stays stopped at its end.
-        if (mode != DeviceMode::Paused || device.mode == DeviceMode::Playing)
-            device.mode = mode;
-        owed = device.pending.Take(notifyAborted);
-    }
-    if (owed)
-        Notify(device.id, *owed);
+    Changed(*device, owed);
+    return resOk;
 }
 
 ResultCode GstMediaService::Length(DeviceId id, std::int32_t& ms)
@@ -566,7 +623,8 @@ ResultCode GstMediaService::Length(DeviceId id, std::int32_t& ms)
     Device* device = Find(id);
     if (!device)
         return resInvalidDevice;
-    ms = device->length;
+    std::lock_guard guard(device->lock);
+    ms = device->state.Length();
     return resOk;
 }
 
@@ -576,30 +634,13 @@ ResultCode GstMediaService::Position(DeviceId id, std::int32_t& ms)
     Device* device = Find(id);
     if (!device)
         return resInvalidDevice;
-    {
-        std::lock_guard guard(device->lock);
-        if (device->atEnd) {
-            ms = device->length;
-            return resOk;
-        }
-        if (device->seeking) {
-            if (std::chrono::steady_clock::now() - device->seekStarted < kSeekSettleLimit) {
-                ms = device->seekTarget;
-                return resOk;
-            }
-            device->seeking = false;
-        }
-    }
-    gint64 position = -1;
-    const bool known = gst_element_query_position(device->pipeline, GST_FORMAT_TIME, &position) && position >= 0;
+    const std::optional<std::int32_t> at = OutputPosition(*device);
     std::lock_guard guard(device->lock);
-    if (device->atEnd)
-        ms = device->length;
-    else {
-        if (known)
-            device->lastPosition = std::min(ClampMs(position / GST_MSECOND), device->length);
-        ms = device->lastPosition;
-    }
+    // A start point that is never confirmed counts as reached after a while.
+    if (device->state.Seeking() && !device->state.SeekPending() &&
+        std::chrono::steady_clock::now() - device->seekStarted >= kSeekSettleLimit)
+        device->state.SeekDone();
+    ms = device->state.Position(at);
     return resOk;
 }
 
@@ -610,7 +651,9 @@ ResultCode GstMediaService::Mode(DeviceId id, DeviceMode& mode)
     if (!device)
         return resInvalidDevice;
     std::lock_guard guard(device->lock);
-    mode = device->mode;
+    if (const ResultCode failed = device->state.OpenFailure())
+        return failed;
+    mode = device->state.Mode();
     return resOk;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The media service over GStreamer: one playbin per open file, audio only.
-// GStreamer is initialised off the start path (in the background when the
-// service is made, or at the first Open at the latest).
+// The media service over GStreamer: one playbin per open file, audio only,
+// driven by a worker thread of the device's own, so that no request waits for
+// GStreamer. GStreamer is initialised off the start path (in the background
+// when the service is made, or by the first device's worker at the latest).
 
 #include <memory>
 #include <string>
@@ -15,7 +16,8 @@ struct GstOptions {
     // Empty: the system's audio output, or, when none can be opened, a silent
     // sink that still plays in real time.
     std::string audioSink;
-    // How long Open waits for the file to be ready to play.
+    // How long a device waits for its file to be ready to play before its
+    // open fails (in the background: Open itself does not wait).
     int openTimeoutMs = 10000;
     bool initInBackground = true;
 };

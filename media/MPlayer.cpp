@@ -214,6 +214,25 @@ TMediaMode TMediaPlayer::Mode()
 
 void TMediaPlayer::MediaNotify(std::uint32_t flag)
 {
+    // The file is ready: no request ended, and the loop that delivered this
+    // has woken, so its idle pass can read the length.
+    if (flag == media::notifyReady)
+        return;
+    std::optional<std::string> openFailure;
+    if (flag == media::notifyFailure && FOpen) {
+        // A failure of the open itself: the device closes, as after an Open
+        // that failed at once, and the error is the open's.
+        media::DeviceMode mode{};
+        const media::ResultCode code = FService->Mode(FDeviceID, mode);
+        if (code != media::resOk && code != media::resInvalidDevice) {
+            FError = code;
+            openFailure = ErrorMessage(FDeviceID);
+            if (FService->Close(FDeviceID) != 0)
+                FUnclosed.push_back(FDeviceID);
+            FOpen = false;
+            FDeviceID = 0;
+        }
+    }
     switch (flag) {
     case media::notifySuccessful: FNotifyValue = nvSuccessful; break;
     case media::notifySuperseded: FNotifyValue = nvSuperseded; break;
@@ -221,10 +240,15 @@ void TMediaPlayer::MediaNotify(std::uint32_t flag)
     case media::notifyFailure: FNotifyValue = nvFailure; break;
     default: break;
     }
-    if (!OnNotify)
+    if (!OnNotify && !openFailure)
         return;
     // Called from the event loop: an error in the handler must not unwind into it.
-    auto handler = [this] { OnNotify(this); };
+    auto handler = [this, openFailure] {
+        if (OnNotify)
+            OnNotify(this);
+        if (openFailure)
+            throw EMCIDeviceError(*openFailure);
+    };
     try {
         if (gDispatcher)
             gDispatcher(handler);

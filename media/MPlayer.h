@@ -2,6 +2,12 @@
 // TMediaPlayer: the invisible media device. It opens one file at a time
 // through a media service and plays, pauses, resumes, stops and closes it;
 // Length, Position and From are milliseconds.
+//
+// Open returns before the file is ready: Length is 0 until then, and a Play
+// made meanwhile starts once it is. The event loop wakes when the file is
+// ready (no OnNotify: no request ended). When it could not be opened after
+// all, the device is closed again (DeviceID 0, NotifyValue nvFailure), OnNotify
+// is called, and then the open's EMCIDeviceError goes to the handler dispatcher.
 
 #include <cstdint>
 #include <functional>

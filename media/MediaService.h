@@ -3,11 +3,19 @@
 // time in milliseconds. TMediaPlayer talks only to this interface; the
 // GStreamer backend plays real files, the fake one keeps a virtual clock.
 //
-// All requests are made from the main thread. A request returns a result code,
-// 0 for success; ErrorText turns a code into a readable message. Play and
-// Resume return at once: the device plays on by itself and, when that request
-// ends, its notification target hears how it ended, on the main thread, through
-// the Qt event loop (so the loop wakes at once when a song reaches its end).
+// All requests are made from the main thread and none of them waits for the
+// device. A request returns a result code, 0 for success; ErrorText turns a
+// code into a readable message. Open hands back a device at once and opens
+// the file in the background: until it is ready its Length is 0, its Mode is
+// NotReady (or what a Play, Pause or Stop made of it meanwhile: a Play waits
+// for the open and then plays), and its Position is the start point. The
+// open's end is told to the notification target: notifyReady when the file is
+// ready to play, notifyFailure when it could not be opened (then Mode returns
+// the failure's code, with its text in ErrorText, until the device is closed).
+// Play and Resume return at once: the device plays on by itself and, when that
+// request ends, its notification target hears how it ended, on the main
+// thread, through the Qt event loop (so the loop wakes at once when a song
+// reaches its end).
 
 #include <cstdint>
 #include <functional>
@@ -42,7 +50,8 @@ enum NotifyFlag : std::uint32_t {
     notifySuccessful = 1, // played to its end
     notifySuperseded = 2, // another Play or Resume took its place
     notifyAborted = 4,    // stopped, paused, sought or closed before the end
-    notifyFailure = 8,    // the device failed while playing
+    notifyFailure = 8,    // the device failed while playing, or its open failed
+    notifyReady = 16,     // the open ended: the file is ready to play, its length known
 };
 
 // Receives the notifications of the devices it opened.
@@ -68,7 +77,8 @@ public:
     MediaService(const MediaService&) = delete;
     MediaService& operator=(const MediaService&) = delete;
 
-    // Opens the file; returns when it is ready to play, with its length known.
+    // Opens the file in the background (see above); fails at once only for what
+    // needs no look inside the file (no name, no such file, not a regular file).
     virtual ResultCode Open(const OpenRequest& request, DeviceId& device) = 0;
     virtual ResultCode Close(DeviceId device) = 0;
     // Plays from the current position, or from `from` when given.

@@ -40,6 +40,8 @@ protected:
         std::filesystem::create_directories(root);
         Application->SetMessageBoxHook(
             [this](const std::string&, const std::string& text) { boxes.push_back(text); });
+        // As the program does: an error of a device's notification is reported like any other.
+        TMediaPlayer::SetHandlerDispatcher([](const std::function<void()>& handler) { Application->Dispatch(handler); });
         media = std::make_shared<media::FakeMediaService>();
         mixer = std::make_shared<mixer::MemoryMixer>();
         folders = Namespace();
@@ -52,6 +54,7 @@ protected:
             frm.reset();
         }
         Application->SetMessageBoxHook(nullptr);
+        TMediaPlayer::SetHandlerDispatcher(nullptr);
         std::filesystem::remove_all(root);
     }
 

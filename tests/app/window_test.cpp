@@ -638,6 +638,46 @@ TEST_F(WindowTest, ErrorsAreReportedOnceAndTheWindowGoesOn)
     EXPECT_EQ(boxes.size(), 1u);
 }
 
+// Songs that open in the background, as on the real device: the play
+// command returns before the length is known, the seek bar's range and the
+// length display follow once the song is ready, and a song that turns out
+// not to open stops the window with its error once, with "撥放全部" ticked too.
+TEST_F(WindowTest, SongsThatOpenInTheBackgroundShowTheirLengthOrErrorWhenTheOpenEnds)
+{
+    media->SetOpensInBackground(true);
+    Start();
+    Song("m", "a.mp3", 125000);
+    const std::string broken = Song("m", "b.mp3");
+    media->AddBrokenFile(broken, "The file is not a media file");
+    Song("m", "c.mp3");
+    ClickFolder("m");
+    ASSERT_TRUE(frm->cbxPlay->Checked());
+    DoubleClickRow(1);
+    EXPECT_TRUE(frm->Playing());
+    EXPECT_EQ(frm->qivTrackBar1->Max(), 0);
+    EXPECT_EQ(frm->Player()->Mode(), mdPlaying);  // plays as soon as it is ready
+    media->FinishOpens();
+    ASSERT_TRUE(RunLoopUntil([&] { return frm->qivTrackBar1->Max() == 125000; }, 2000));
+    EXPECT_EQ(frm->pnlPlayTime->Caption(), "02:05");
+    media->Advance(2000);
+    Tick();
+    EXPECT_EQ(frm->qivTrackBar1->Position(), 2000);
+
+    DoubleClickRow(2);
+    EXPECT_TRUE(frm->Playing());
+    EXPECT_TRUE(boxes.empty());
+    media->FinishOpens();
+    ASSERT_TRUE(RunLoopUntil([&] { return !boxes.empty(); }, 2000));
+    RunLoopUntil([] { return false; }, 100);  // no further step, no second box
+    EXPECT_EQ(boxes, (std::vector<std::string>{"The file is not a media file."}));
+    EXPECT_FALSE(frm->Playing());
+    EXPECT_FALSE(frm->Timer1->Enabled());
+    EXPECT_EQ(frm->pnlTime->Caption(), "00:00");
+    EXPECT_EQ(frm->dxMemData->RecNo(), 2);
+    EXPECT_EQ(media->OpenDeviceCount(), 0);
+    EXPECT_EQ(Buttons(), "10011");
+}
+
 TEST_F(WindowTest, TooLargeLyricFileStopsThePlayWithTheMemoError)
 {
     Start();

@@ -15,6 +15,7 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -110,12 +111,33 @@ protected:
         options.audioSink = "fakesink sync=true"; // the same everywhere: silent, in real time
         service = media::CreateGstMediaService(options);
         player = std::make_unique<TMediaPlayer>(nullptr, service);
+        // An open that fails after Open returned raises its error here.
+        TMediaPlayer::SetHandlerDispatcher([this](const std::function<void()>& handler) {
+            try {
+                handler();
+            } catch (const EMCIDeviceError& e) {
+                lateErrors.push_back(e.Message());
+            }
+        });
+    }
+    void TearDown() override { TMediaPlayer::SetHandlerDispatcher(nullptr); }
+
+    // Runs the event loop until the device's open has ended, ready or failed.
+    bool WaitForOpen()
+    {
+        return WaitFor([&] { return player->DeviceID() == 0 || player->Length() > 0; }, 15000);
     }
 
+    // Opens the file and waits until it is ready to play (an error raised
+    // while it opens in the background fails the test).
     void OpenFile(const std::string& path)
     {
+        lateErrors.clear();
         player->SetFileName(path);
         player->Open();
+        ASSERT_TRUE(WaitForOpen());
+        ASSERT_TRUE(lateErrors.empty()) << lateErrors.front();
+        ASSERT_NE(player->DeviceID(), 0);
     }
 
     // Runs the event loop until the device reports the end of the song; the
@@ -136,22 +158,27 @@ protected:
         return ended;
     }
 
+    // The error of opening the file, at once or once the device has looked
+    // inside it; "(opened)" when it opened.
     std::string MessageOfOpen(const std::string& path)
     {
+        lateErrors.clear();
         player->SetFileName(path);
         try {
             player->Open();
         } catch (const EMCIDeviceError& e) {
             return e.Message();
         }
-        return "(opened)";
+        EXPECT_TRUE(WaitForOpen());
+        return lateErrors.empty() ? "(opened)" : lateErrors.front();
     }
 
+    std::vector<std::string> lateErrors;
     std::shared_ptr<media::MediaService> service;
     std::unique_ptr<TMediaPlayer> player;
 };
 
-TEST_F(GstMediaTest, LengthIsExactRightAfterOpenForEveryKindOfMp3)
+TEST_F(GstMediaTest, LengthIsExactOnceOpenedForEveryKindOfMp3)
 {
     for (const char* name : {"cbr128.mp3", "cbr320.mp3", "cbr_noxing.mp3", "vbr_xing.mp3", "vbr_noxing.mp3",
                              "mono22.mp3", "mpeg2_16k.mp3", "mpeg25_8k.mp3", "id3.mp3", "bigtag.mp3",
@@ -376,6 +403,72 @@ TEST_F(GstMediaTest, DestroyingTheDeviceClosesItsPipeline)
     EXPECT_EQ(service->Mode(id, mode), media::resInvalidDevice);
 }
 
+// A file that only turns out not to be a song once the device looks inside:
+// Open has already handed back a device, which is closed again when the
+// failure comes, so nothing of it stays open or keeps playing.
+TEST_F(GstMediaTest, AFailedOpenLeavesNoDeviceBehind)
+{
+    for (const char* name : {"text.mp3", "image.mp3", "empty.mp3"}) {
+        SCOPED_TRACE(name);
+        lateErrors.clear();
+        player->SetFileName(Data(name));
+        player->Open();
+        const media::DeviceId handed = player->DeviceID();
+        ASSERT_NE(handed, 0) << "the file is looked at in the background";
+        player->Play(); // waits for the open, and ends with it
+        ASSERT_TRUE(WaitForOpen());
+        ASSERT_EQ(lateErrors.size(), 1u);
+        EXPECT_FALSE(lateErrors.front().empty());
+        EXPECT_EQ(player->DeviceID(), 0);
+        EXPECT_EQ(player->NotifyValue(), nvFailure);
+        media::DeviceMode mode{};
+        EXPECT_EQ(service->Mode(handed, mode), media::resInvalidDevice) << "the failed device is still open";
+        EXPECT_EQ(player->Mode(), mdNotReady);
+    }
+    // A file that cannot be opened at all gives no device.
+    EXPECT_NE(MessageOfOpen(Data("no-such-song.mp3")), "(opened)");
+    EXPECT_EQ(player->DeviceID(), 0);
+}
+
+// Play, Pause and Stop made while the file still opens take effect once it
+// is ready; closing a device that is still opening, or opening over it, leaves
+// nothing running.
+TEST_F(GstMediaTest, RequestsMadeWhileTheFileOpensApplyOnceItIsReady)
+{
+    player->SetFileName(Data("cbr128.mp3"));
+    player->Open();
+    player->SetFrom(800);
+    player->Play();
+    EXPECT_EQ(player->Mode(), mdPlaying);
+    EXPECT_EQ(player->Position(), 800);
+    ASSERT_TRUE(WaitFor([&] { return player->Length() > 0; }, 15000));
+    EXPECT_NEAR(player->Length(), 2000, 30);
+    EXPECT_TRUE(WaitFor([&] { return player->Position() > 900; }, 3000));
+
+    player->Open();
+    player->Play();
+    player->Pause();
+    EXPECT_EQ(player->Mode(), mdPaused);
+    ASSERT_TRUE(WaitFor([&] { return player->Length() > 0; }, 15000));
+    Pump(200);
+    EXPECT_EQ(player->Mode(), mdPaused);
+    EXPECT_EQ(player->Position(), 0);
+    player->Pause();
+    EXPECT_TRUE(WaitFor([&] { return player->Position() > 100; }, 3000));
+
+    // Open over an opening device, close it at once, and free the service
+    // while the last one still opens.
+    for (int i = 0; i < 5; ++i) {
+        player->Open();
+        player->Play();
+    }
+    player->Close();
+    EXPECT_EQ(player->DeviceID(), 0);
+    player->Open();
+    player.reset();
+    service.reset();
+}
+
 TEST_F(GstMediaTest, ScanFindsNoLengthInFilesWithoutMpegAudio)
 {
     EXPECT_FALSE(media::ScanMp3LengthMs(Data("empty.mp3")));
@@ -390,6 +483,7 @@ TEST(GstMediaDefaultOutput, PlaysInRealTimeOnWhateverOutputThisMachineHas)
     TMediaPlayer player(nullptr, service);
     player.SetFileName(Data("mpeg25_8k.mp3"));
     player.Open();
+    ASSERT_TRUE(WaitFor([&] { return player.Mode() != mdNotReady; }, 15000));
     const std::int32_t length = player.Length();
     QElapsedTimer clock;
     clock.start();
@@ -418,13 +512,20 @@ TEST(GstMediaCorpus, OpensEveryFileOfTheCorpus)
         const std::string path = entry.path().string();
         auto opened = std::async(std::launch::async, [&] {
             media::DeviceId id = 0;
-            const media::ResultCode code = service->Open({path, "", false, nullptr}, id);
+            media::ResultCode code = service->Open({path, "", false, nullptr}, id);
             std::int32_t length = 0;
-            if (code == media::resOk) {
-                service->Length(id, length);
-                service->Close(id);
+            // The open goes on in the background until the mode is known or fails.
+            media::DeviceMode mode = media::DeviceMode::NotReady;
+            while (code == media::resOk && mode == media::DeviceMode::NotReady) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                code = service->Mode(id, mode);
             }
-            return std::make_pair(code, length);
+            const std::string text = service->ErrorText(code, id).value_or("?");
+            if (code == media::resOk)
+                service->Length(id, length);
+            if (id != 0)
+                service->Close(id);
+            return std::make_tuple(code, length, text);
         });
         if (opened.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
             std::printf("%s\tERROR\thung for more than 5 s\n", path.c_str());
@@ -432,12 +533,12 @@ TEST(GstMediaCorpus, OpensEveryFileOfTheCorpus)
             ADD_FAILURE() << path << " hung";
             std::_Exit(1); // the open is still stuck: nothing after it can be trusted
         }
-        const auto [code, length] = opened.get();
+        const auto [code, length, text] = opened.get();
         if (code == media::resOk) {
             std::printf("%s\t%d\n", path.c_str(), length);
             EXPECT_GT(length, 0) << path << " opened with a length of 0";
         } else {
-            std::printf("%s\tERROR\t%s\n", path.c_str(), service->ErrorText(code).value_or("?").c_str());
+            std::printf("%s\tERROR\t%s\n", path.c_str(), text.c_str());
         }
     }
     std::printf("%d files\n", files);

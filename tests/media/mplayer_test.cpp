@@ -365,6 +365,92 @@ TEST_F(MediaPlayerTest, SeekSequenceOfTheSeekBarPlaysFromTheNewPosition)
     }
 }
 
+// The device's rules while its file opens in the background (the same state
+// machine the GStreamer backend runs): requests made meanwhile take effect
+// when the open ends, and each request is still answered exactly once.
+TEST_F(MediaPlayerTest, RequestsWhileTheFileOpensTakeEffectWhenItIsReady)
+{
+    fake->SetOpensInBackground(true);
+    std::vector<TMPNotifyValues> seen;
+    player->OnNotify = [&](TObject*) { seen.push_back(player->NotifyValue()); };
+    player->SetFileName("/music/one.mp3");
+    player->Open();
+    EXPECT_EQ(player->Length(), 0);
+    EXPECT_EQ(player->Mode(), mdNotReady);
+    player->SetFrom(1000);
+    player->Play();
+    EXPECT_EQ(player->Mode(), mdPlaying);
+    EXPECT_EQ(player->Position(), 1000);
+    fake->Advance(500); // no time passes for a song that is not ready
+    EXPECT_EQ(player->Position(), 1000);
+    fake->FinishOpens();
+    EXPECT_EQ(player->Length(), 3000);
+    fake->Advance(500);
+    EXPECT_EQ(player->Position(), 1500);
+    Deliver();
+    EXPECT_TRUE(seen.empty()) << "being ready ends no request";
+
+    // Paused before it was ready: ready and still paused at its start point.
+    player->Open();
+    player->Play();
+    player->Pause();
+    fake->FinishOpens();
+    fake->Advance(500);
+    EXPECT_EQ(player->Mode(), mdPaused);
+    EXPECT_EQ(player->Position(), 0);
+    player->Pause();
+    EXPECT_EQ(player->Mode(), mdPlaying);
+    Deliver();
+    EXPECT_THAT(seen, ElementsAre(nvAborted));
+
+    // A start point past the end: the play ends with the open.
+    player->Open();
+    player->SetFrom(9000);
+    player->Play();
+    fake->FinishOpens();
+    EXPECT_EQ(player->Mode(), mdStopped);
+    EXPECT_EQ(player->Position(), 3000);
+    Deliver();
+    EXPECT_THAT(seen, ElementsAre(nvAborted, nvSuccessful));
+}
+
+TEST_F(MediaPlayerTest, AnOpenThatFailsInTheBackgroundClosesTheDeviceAndRaisesItsError)
+{
+    std::vector<std::string> reported;
+    TMediaPlayer::SetHandlerDispatcher([&](const std::function<void()>& handler) {
+        try {
+            handler();
+        } catch (const EMCIDeviceError& e) {
+            reported.push_back(e.Message());
+        }
+    });
+    fake->SetOpensInBackground(true);
+    int notified = 0;
+    player->OnNotify = [&](TObject*) {
+        ++notified;
+        EXPECT_EQ(player->DeviceID(), 0) << "closed before the handler runs";
+    };
+    for (bool playing : {true, false}) {
+        SCOPED_TRACE(playing);
+        reported.clear();
+        notified = 0;
+        player->SetFileName("/music/bad.mp3");
+        player->Open();
+        ASSERT_NE(player->DeviceID(), 0);
+        if (playing)
+            player->Play();
+        fake->FinishOpens();
+        EXPECT_EQ(player->Mode(), mdNotReady);
+        Deliver();
+        EXPECT_THAT(reported, ElementsAre("Could not determine type of stream."));
+        EXPECT_EQ(notified, 1);
+        EXPECT_EQ(player->NotifyValue(), nvFailure);
+        EXPECT_EQ(player->DeviceID(), 0);
+        EXPECT_EQ(fake->OpenDeviceCount(), 0);
+        EXPECT_MCI_ERROR(player->Play(), "No MCI device open");
+    }
+}
+
 TEST_F(MediaPlayerTest, AutoOpenActsOnlyWhenLoadedFromADesign)
 {
     player->SetFileName("/music/one.mp3");

@@ -14,6 +14,17 @@ media::ResultCode RecordingService::Open(const media::OpenRequest& request, medi
 {
     const media::ResultCode code = Pass(FInner->Open(request, device), device);
     FAttempts.push_back({request.fileName, code});
+    if (code == media::resOk)
+        FAttemptOf[device] = FAttempts.size() - 1;
+    return code;
+}
+
+media::ResultCode RecordingService::Mode(media::DeviceId device, media::DeviceMode& mode)
+{
+    const media::ResultCode code = Pass(FInner->Mode(device, mode), device);
+    const auto attempt = FAttemptOf.find(device);
+    if (code != media::resOk && code != media::resInvalidDevice && attempt != FAttemptOf.end())
+        FAttempts[attempt->second].result = code;
     return code;
 }
 

@@ -40,10 +40,9 @@ public:
     {
         return Pass(FInner->Position(device, ms), device);
     }
-    media::ResultCode Mode(media::DeviceId device, media::DeviceMode& mode) override
-    {
-        return Pass(FInner->Mode(device, mode), device);
-    }
+    // A device whose open failed in the background answers with the failure:
+    // its file counts as not opened.
+    media::ResultCode Mode(media::DeviceId device, media::DeviceMode& mode) override;
 
 private:
     // A failure keeps the inner service's text, so the window reports it.
@@ -51,5 +50,6 @@ private:
 
     std::shared_ptr<media::MediaService> FInner;
     std::vector<Attempt> FAttempts;
+    std::map<media::DeviceId, std::size_t> FAttemptOf;
     int FPlays = 0;
 };
