@@ -16,7 +16,7 @@
 TLyricEditor::TLyricEditor(QWidget* parent, const std::string& title, TLyricEditorHost host)
     : QDialog(parent), FHost(std::move(host))
 {
-    setWindowTitle(QString::fromStdString("編輯歌詞時間 - " + title));
+    setWindowTitle(QString::fromStdString("編輯歌詞時間 - " + title + "[*]"));
     resize(640, 520);
     auto* layout = new QVBoxLayout(this);
     auto* tools = new QToolBar(this);

@@ -169,9 +169,10 @@ public:
     QAction* actLyricsLatency = nullptr;
     TLyricEditor* LyricEditorWindow = nullptr;
     void OpenLyricEditor();
-    // Saves the editor's lines as the playing song's .lrc and shows them at
-    // once; false when the user chose not to.
-    bool SaveEditedLyrics(const lyrics::LyricEditor& edited);
+    // Saves the editor's lines as the .lrc of the song they were opened for
+    // (whose lyrics came from source) and, while it plays, shows them at once;
+    // false when the user chose not to.
+    bool SaveEditedLyrics(const lyrics::LyricEditor& edited, const std::string& song, const std::string& source);
     // The offset every song gets for the output's latency, kept in the settings.
     void SetLatencyOffset(int32_t ms);
     int32_t LatencyOffset() const { return FLatencyOffset; }

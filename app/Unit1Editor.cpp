@@ -81,7 +81,10 @@ void TfrmMain::OpenLyricEditor()
         PlayFrom(ms);
         qivTrackBar1->SetPosition(ms);
     };
-    host.Save = [this](const lyrics::LyricEditor& edited) { return SaveEditedLyrics(edited); };
+    // The song the lines belong to, whatever plays when they are saved.
+    host.Save = [this, song = FPlayingPath, source = FLyrics.Source()](const lyrics::LyricEditor& edited) {
+        return SaveEditedLyrics(edited, song, source);
+    };
     LyricEditorWindow = new TLyricEditor(Window(), FCurrentTitle, std::move(host));
     LyricEditorWindow->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(LyricEditorWindow, &QObject::destroyed, Window(), [this] { LyricEditorWindow = nullptr; });
@@ -91,12 +94,11 @@ void TfrmMain::OpenLyricEditor()
     LyricEditorWindow->show();
 }
 
-bool TfrmMain::SaveEditedLyrics(const lyrics::LyricEditor& edited)
+bool TfrmMain::SaveEditedLyrics(const lyrics::LyricEditor& edited, const std::string& song,
+                                const std::string& source)
 {
-    const std::string song = FPlayingPath;
     if (song.empty() || !std::filesystem::is_regular_file(song))
         throw Exception(Format("The song \"%s\" is no longer there: the lyrics are not saved", song.c_str()));
-    const std::string source = FLyrics.Source();
     const std::string target = lyrics::IsLrcFile(source) ? source : lyrics::LyricFileStem(song) + ".lrc";
     bool renameTxt = false;
     if (EndsWithTxt(source) && source.front() == '/') {
@@ -109,7 +111,7 @@ bool TfrmMain::SaveEditedLyrics(const lyrics::LyricEditor& edited)
         renameTxt = answer == TAnswer::Yes;
     }
     lyrics::SongInfo info = lyrics::ReadSongInfo(song);
-    if (info.lengthMs <= 0 && FPlayer)
+    if (info.lengthMs <= 0 && FPlayer && song == FPlayingPath)
         info.lengthMs = FPlayer->Length();
     try {
         lyrics::SaveFileAtomically(target, lyrics::WriteLrc(edited.Lines(), edited.OtherTags(), info));
@@ -127,7 +129,8 @@ bool TfrmMain::SaveEditedLyrics(const lyrics::LyricEditor& edited)
             throw Exception(Format("Saved \"%s\", but \"%s\" is not renamed. %s", target.c_str(), source.c_str(),
                                    error.message().c_str()));
     }
-    ReloadLyrics();
+    if (song == FPlayingPath)
+        ReloadLyrics();
     return true;
 }
 
