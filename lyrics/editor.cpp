@@ -34,7 +34,9 @@ bool Blank(std::string_view s)
 }
 
 // The key of a tag's inside, lower case, up to its colon.
-std::string TagKey(std::string_view inside)
+}  // namespace
+
+std::string LyricTagKey(std::string_view inside)
 {
     std::string key;
     for (const char c : inside.substr(0, inside.find(':')))
@@ -42,6 +44,8 @@ std::string TagKey(std::string_view inside)
             key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return key;
 }
+
+namespace {
 
 std::int32_t Clamp(std::int64_t ms)
 {
@@ -85,8 +89,9 @@ void LyricEditor::Load(std::string_view text, std::int32_t shiftMs)
         if (timed)
             continue;
         if (line.front() == '[' && Blank(AfterLeadingTags(line))) {
-            const std::string key = TagKey(line.substr(1, line.find(']') - 1));
-            if (key != "ti" && key != "ar" && key != "al" && key != "length" && key != "offset")
+            const std::string key = LyricTagKey(line.substr(1, line.find(']') - 1));
+            // The offset is in the times now.
+            if (key != "offset")
                 FOtherTags.emplace_back(line);
             continue;
         }

@@ -23,6 +23,9 @@ struct EditorLine {
     bool joined = false;
 };
 
+// The key of a tag's inside, in lower case and without spaces: "ti" for "ti:x".
+std::string LyricTagKey(std::string_view inside);
+
 class LyricEditor {
 public:
     // How far before a line Up seeks.
@@ -32,8 +35,8 @@ public:
     // [offset:] applied and then shiftMs taken off (the song's own run-time
     // offset, so that the times are those at which the lines play); lines
     // sharing a time become one group; blank lines and the tags the writer
-    // makes anew ([ti:] [ar:] [al:] [length:] [offset:]) are dropped, other
-    // tags kept. Nothing to undo; not modified.
+    // and the [offset:] tag (now in the times) are dropped, other tags kept.
+    // Nothing to undo; not modified.
     void Load(std::string_view text, std::int32_t shiftMs = 0);
 
     const std::vector<EditorLine>& Lines() const { return FLines; }

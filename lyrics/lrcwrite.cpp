@@ -145,8 +145,14 @@ std::string WriteLrc(const std::vector<EditorLine>& lines, const std::vector<std
         std::snprintf(length, sizeof length, "%02d:%02d", seconds / 60, seconds % 60);
         tag("length", length);
     }
-    for (const std::string& other : otherTags)
+    // The file's own [ti:] and the like stay where the song's tag says nothing.
+    for (const std::string& other : otherTags) {
+        const std::string key = LyricTagKey(std::string_view(other).substr(1, other.find(']') - 1));
+        if ((key == "ti" && !info.title.empty()) || (key == "ar" && !info.artist.empty()) ||
+            (key == "al" && !info.album.empty()) || (key == "length" && info.lengthMs > 0))
+            continue;
         out += other + "\n";
+    }
     for (const EditorLine& line : lines) {
         if (line.time)
             out += "[" + LrcTime(*line.time) + "]";

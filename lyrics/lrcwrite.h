@@ -26,7 +26,7 @@ struct SongInfo {
 std::string LrcTime(std::int32_t ms);
 
 // The LRC text of the lines: [ti:] [ar:] [al:] [length:] for what info has,
-// the other tags kept, then one line "[mm:ss.xx]text" for each timed line with
+// the other tags kept (the file's own of those four where info has none), then one line "[mm:ss.xx]text" for each timed line with
 // its word times as "<mm:ss.xx>" before their words; an untimed line is
 // written as its text alone. Lines end with LF.
 std::string WriteLrc(const std::vector<EditorLine>& lines, const std::vector<std::string>& otherTags,

@@ -60,7 +60,7 @@ TEST(LyricEditor, NudgesTypedTimesAndUndo)
     e.Load("[ti:x]\n[by:me]\n[offset:+500]\n[00:10.00]a\n[00:20.00]<00:20.00>b <00:21.00>c\n", 100);
     // The file's offset and the song's run-time offset are in the times.
     EXPECT_EQ(Times(e), (std::vector<std::optional<std::int32_t>>{9400, 19400}));
-    EXPECT_EQ(e.OtherTags(), (std::vector<std::string>{"[by:me]"}));
+    EXPECT_EQ(e.OtherTags(), (std::vector<std::string>{"[ti:x]", "[by:me]"}));
     e.SetCursor(1);
     e.Nudge(100);
     e.Nudge(-10);

@@ -54,11 +54,12 @@ TEST(LrcWrite, WrittenLinesParseBackToTheSameRecordsAndTimes)
     EXPECT_EQ(lyrics::LrcTime(6000000), "100:00.00");
 
     lyrics::LyricEditor e;
-    e.Load("[by:me]\n[00:01.00]Hello\n[00:01.00]你好\n[00:02.50]<00:02.50>big <00:03.10>world\n"
+    e.Load("[by:me]\n[al:Old]\n[ti:Old]\n[00:01.00]Hello\n[00:01.00]你好\n[00:02.50]<00:02.50>big <00:03.10>world\n"
            "[01:40.07]\nnot timed yet\n");
     lyrics::SongInfo info{"Title", "Artist", "", 185500};
     const std::string text = lyrics::WriteLrc(e.Lines(), e.OtherTags(), info);
-    EXPECT_EQ(text, "[ti:Title]\n[ar:Artist]\n[length:03:05]\n[by:me]\n[00:01.00]Hello\n[00:01.00]你好\n"
+    // The song's tag wins over the file's [ti:]; the file's [al:] stays, as no tag gives one.
+    EXPECT_EQ(text, "[ti:Title]\n[ar:Artist]\n[length:03:05]\n[by:me]\n[al:Old]\n[00:01.00]Hello\n[00:01.00]你好\n"
                     "[00:02.50]<00:02.50>big <00:03.10>world\n[01:40.07]\nnot timed yet\n");
     const std::vector<lyrics::LyricLine> records = lyrics::ParseLyrics(text);
     std::vector<std::pair<std::int32_t, std::string>> timed;
@@ -67,9 +68,9 @@ TEST(LrcWrite, WrittenLinesParseBackToTheSameRecordsAndTimes)
             timed.emplace_back(*r.Time, r.Text);
     EXPECT_EQ(timed, (std::vector<std::pair<std::int32_t, std::string>>{
                          {1000, "Hello"}, {1000, "你好"}, {2500, "big world"}, {100070, ""}}));
-    ASSERT_EQ(records[6].Words.size(), 2u);
-    EXPECT_EQ(records[6].Words[1].time, 3100);
-    EXPECT_EQ(records[6].Words[1].offset, 4u);
+    ASSERT_EQ(records[7].Words.size(), 2u);
+    EXPECT_EQ(records[7].Words[1].time, 3100);
+    EXPECT_EQ(records[7].Words[1].offset, 4u);
     // Loaded again, the editor has the lines it wrote.
     lyrics::LyricEditor again;
     again.Load(text);
