@@ -17,7 +17,7 @@ TLyricEditor::TLyricEditor(QWidget* parent, const std::string& title, TLyricEdit
     : QDialog(parent), FHost(std::move(host))
 {
     setWindowTitle(QString::fromStdString("編輯歌詞時間 - " + title + "[*]"));
-    resize(640, 520);
+    resize(900, 520);
     auto* layout = new QVBoxLayout(this);
     auto* tools = new QToolBar(this);
     tools->setToolButtonStyle(Qt::ToolButtonTextOnly);
