@@ -67,8 +67,13 @@ void TfrmMain::FormCreate(TObject*)
     FPlayer->SetVisible(false);
 }
 
-void TfrmMain::FormClose(TObject*, TCloseAction&)
+void TfrmMain::FormClose(TObject*, TCloseAction& Action)
 {
+    // Lyric times not saved yet: the editor asks first, and may keep both open.
+    if (!CloseLyricEditor()) {
+        Action = TCloseAction::caNone;
+        return;
+    }
     if (FPlaying)
         btnStopClick(nullptr);
     delete FPlayer;

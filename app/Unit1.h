@@ -169,6 +169,8 @@ public:
     QAction* actLyricsLatency = nullptr;
     TLyricEditor* LyricEditorWindow = nullptr;
     void OpenLyricEditor();
+    // Closes the editor, which asks about unsaved changes; false when it stays.
+    bool CloseLyricEditor();
     // Saves the editor's lines as the .lrc of the song they were opened for
     // (whose lyrics came from source) and, while it plays, shows them at once;
     // false when the user chose not to.

@@ -94,6 +94,8 @@ void TfrmMain::OpenLyricEditor()
     LyricEditorWindow->show();
 }
 
+bool TfrmMain::CloseLyricEditor() { return !LyricEditorWindow || LyricEditorWindow->close(); }
+
 bool TfrmMain::SaveEditedLyrics(const lyrics::LyricEditor& edited, const std::string& song,
                                 const std::string& source)
 {

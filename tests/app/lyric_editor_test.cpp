@@ -126,6 +126,18 @@ TEST_F(LyricEditing, ErrorsKeepTheEditedLinesAndClosingWithChangesAsks)
     EXPECT_EQ(boxes.size(), 1u);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(frm->LyricEditorWindow, nullptr);
+
+    // The main window closing with changes in the editor asks too; Cancel keeps both.
+    editor = Open();
+    ASSERT_NE(editor, nullptr);
+    editor->actLater10->trigger();
+    answer = TAnswer::Cancel;
+    TCloseAction action = TCloseAction::caHide;
+    User([&] { frm->FormClose(frm.get(), action); });
+    EXPECT_EQ(action, TCloseAction::caNone);
+    EXPECT_EQ(questions.size(), 3u);
+    EXPECT_TRUE(frm->Playing());
+    EXPECT_TRUE(editor->isVisible());
 }
 
 }  // namespace
