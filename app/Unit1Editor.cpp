@@ -76,8 +76,18 @@ void TfrmMain::OpenLyricEditor()
         return;
     }
     TLyricEditorHost host;
-    host.StampTime = [this] { return FPlayer->Position() + FLatencyOffset; };
-    host.Seek = [this](int32_t ms) {
+    // Stamps and seeks are for the song the lines belong to, only while it plays.
+    const auto playing = [this, song = FPlayingPath] {
+        if (!FPlaying || FPlayingPath != song)
+            throw Exception(Format("\"%s\" is not playing any more: play it again to time its lyrics",
+                                   std::filesystem::path(song).filename().c_str()));
+    };
+    host.StampTime = [this, playing] {
+        playing();
+        return FPlayer->Position() + FLatencyOffset;
+    };
+    host.Seek = [this, playing](int32_t ms) {
+        playing();
         PlayFrom(ms);
         qivTrackBar1->SetPosition(ms);
     };

@@ -55,7 +55,8 @@ std::int32_t FileOffset(std::string_view text);
 // SaveError for text in UTF-16 or UTF-32, which this does not write.
 std::string WithLrcOffset(std::string_view bytes, std::int32_t ms);
 
-// Reads the file at path and saves it with its [offset:] set to ms.
+// Reads the file at path and saves it with its [offset:] set to ms, as
+// SaveFileAtomically saves (the first change keeps the old file as .bak).
 void WriteLrcOffset(const std::string& path, std::int32_t ms);
 
 }  // namespace lyrics

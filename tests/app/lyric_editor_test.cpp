@@ -138,6 +138,13 @@ TEST_F(LyricEditing, ErrorsKeepTheEditedLinesAndClosingWithChangesAsks)
     EXPECT_EQ(questions.size(), 3u);
     EXPECT_TRUE(frm->Playing());
     EXPECT_TRUE(editor->isVisible());
+    // Once the song has stopped, a tap stamps nothing and says why.
+    User([&] { frm->btnStop->Click(); });
+    const std::optional<std::int32_t> before = editor->Model().Lines()[0].time;
+    editor->actStamp->trigger();
+    EXPECT_EQ(editor->Model().Lines()[0].time, before);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_NE(boxes[1].find("a.mp3"), std::string::npos);
 }
 
 }  // namespace
