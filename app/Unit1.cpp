@@ -72,8 +72,13 @@ void TfrmMain::FormCreate(TObject*)
     FPlayer->OnNotify = [this](TObject* sender) { FPlayerNotify(sender); };
 }
 
-void TfrmMain::FormClose(TObject*, TCloseAction&)
+void TfrmMain::FormClose(TObject*, TCloseAction& Action)
 {
+    // Lyric times not saved yet: the editor asks first, and may keep both open.
+    if (!CloseLyricEditor()) {
+        Action = TCloseAction::caNone;
+        return;
+    }
     if (FPlaying)
         btnStopClick(nullptr);
     delete FPlayer;

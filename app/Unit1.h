@@ -15,6 +15,7 @@
 #include "app/foldersearch.h"
 #include "app/timetext.h"
 #include "forms/controls.h"
+#include "lyrics/offsets.h"
 #include "lyrics/presenter.h"
 #include "forms/forms.h"
 #include "shell/ShellCtrls.h"
@@ -26,6 +27,7 @@ class TCheckBox;
 class TDataSource;
 class TImageList;
 class TMediaPlayer;
+class TLyricEditor;
 class TMemo;
 class TPanel;
 class TSpeedButton;
@@ -46,7 +48,7 @@ class TdxLayoutDockSite;
 class TdxTabContainerDockSite;
 class TdxVertContainerDockSite;
 
-namespace lyrics { class LrclibClient; class LrclibSource; class LrclibPublisher; }
+namespace lyrics { class LrclibClient; class LrclibSource; class LrclibPublisher; class LyricEditor; }
 namespace media { class MediaService; }
 namespace mixer { class MixerService; }
 namespace shell { class TLinuxNamespace; }
@@ -156,11 +158,27 @@ public:
     void tmrLyricNoteTimer(TObject* Sender);
     // Plays from the time of the lyric line double-clicked.
     void dxDBGrid2DblClick(TObject* Sender);
-    // Moves the lyrics ms earlier (negative: later) until another song starts,
-    // and says so in the strip for a moment.
+    // Moves the song's lyrics ms earlier (negative: later), says so in the
+    // strip for a moment, and keeps the song's offset for its next play.
     void ShiftLyrics(int32_t ms);
     void ResetLyricShift();
-    int32_t LyricShift() const { return FLyrics.Shift(); }
+    // The song's kept offset (for an .lrc file, its [offset:]).
+    int32_t LyricShift() const { return FSongOffset; }
+    // The lyric timing editor and the latency offset (Unit1Editor.cpp): the
+    // lyric grid's context menu opens them.
+    QAction* actEditLyrics = nullptr;
+    QAction* actLyricsLatency = nullptr;
+    TLyricEditor* LyricEditorWindow = nullptr;
+    void OpenLyricEditor();
+    // Closes the editor, which asks about unsaved changes; false when it stays.
+    bool CloseLyricEditor();
+    // Saves the editor's lines as the .lrc of the song they were opened for
+    // (whose lyrics came from source) and, while it plays, shows them at once;
+    // false when the user chose not to.
+    bool SaveEditedLyrics(const lyrics::LyricEditor& edited, const std::string& song, const std::string& source);
+    // The offset every song gets for the output's latency, kept in the settings.
+    void SetLatencyOffset(int32_t ms);
+    int32_t LatencyOffset() const { return FLatencyOffset; }
     // The strip's notice for a run-time offset.
     static std::string LyricShiftNotice(int32_t ms);
     static constexpr int LyricStepMs = 100;
@@ -250,6 +268,11 @@ private:
     void StopLyricTimer();
     // Plays from ms, as a release of the seek bar there does.
     void PlayFrom(int32_t ms);
+    // The kept offsets of the song whose lyrics were just loaded.
+    void RestoreLyricOffset();
+    void ApplyLyricShift();
+    void CreateEditorControls();
+    void ReloadLyrics();
 
     // LRCLIB (Unit1Online.cpp).
     void CreateOnlineControls();
@@ -286,6 +309,12 @@ private:
 
     // The current song's lyrics: records, rows, current lines, strip.
     lyrics::LyricPresenter FLyrics;
+    // The song's kept offset, the part of it already in the loaded times (an
+    // .lrc file's [offset:]), and the latency offset.
+    int32_t FSongOffset = 0;
+    int32_t FOffsetBase = 0;
+    int32_t FLatencyOffset = 0;
+    lyrics::OffsetStore FOffsetStore;
     // A program write of the seek bar's range that does not say where the song is.
     bool FSeekBarRangeOnly = false;
 };

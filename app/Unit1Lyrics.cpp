@@ -19,6 +19,7 @@
 #include "forms/exception.h"
 #include "forms/stdctrls.h"
 #include "forms/timer.h"
+#include "lyrics/lrcwrite.h"
 #include "media/MPlayer.h"
 #include "table/dxDBGrid.h"
 #include "table/dxmdaset.h"
@@ -86,6 +87,7 @@ void TfrmMain::CreateLyricControls()
         widget->addActions({actLyricsEarlier, actLyricsLater, actLyricsOnTime});
         widget->setContextMenuPolicy(Qt::ActionsContextMenu);
     }
+    CreateEditorControls();
 }
 
 void TfrmMain::LyricsLoaded()
@@ -100,7 +102,21 @@ void TfrmMain::LyricsLoaded()
     }
     FLyrics.SetRowRecords(std::move(recordOfRow));
     dxDBGrid2->SetMarkedRows({});
+    RestoreLyricOffset();
 }
+
+void TfrmMain::RestoreLyricOffset()
+{
+    const std::string& source = FLyrics.Source();
+    const bool lrc = lyrics::IsLrcFile(source);
+    FOffsetBase = lrc ? lyrics::FileOffset(FLyrics.Text()) : 0;
+    const std::string song = FPlayer ? FPlayer->FileName() : std::string();
+    FSongOffset = source.empty() ? 0 : lrc ? FOffsetBase : FOffsetStore.Get(song);
+    FLatencyOffset = lyrics::LatencyOffset();
+    ApplyLyricShift();
+}
+
+void TfrmMain::ApplyLyricShift() { FLyrics.SetShift(FSongOffset - FOffsetBase + FLatencyOffset); }
 
 std::optional<int32_t> TfrmMain::LyricRecordTime(int row) const { return FLyrics.RowTime(row); }
 
@@ -195,14 +211,24 @@ std::string TfrmMain::LyricShiftNotice(int32_t ms)
 
 void TfrmMain::ShiftLyrics(int32_t ms)
 {
-    FLyrics.ShiftBy(ms);
+    const int32_t max = lyrics::LyricPresenter::MaxShift;
+    FSongOffset = static_cast<int32_t>(std::clamp<int64_t>(int64_t{FSongOffset} + ms, -max, max));
+    ApplyLyricShift();
     FLyrics.BeginNotice(pnlCurrentText->Caption());
-    pnlCurrentText->SetCaption(LyricShiftNotice(FLyrics.Shift()));
+    pnlCurrentText->SetCaption(LyricShiftNotice(FSongOffset));
     Arm(tmrLyricNote, LyricNoticeMs);
     SyncLyrics();
+    // Kept for the song's next play: in its .lrc file, or in the offset store.
+    if (!FPlaying)
+        return;
+    try {
+        lyrics::KeepSongOffset(FOffsetStore, FPlayingPath, FLyrics.Source(), FSongOffset);
+    } catch (const lyrics::SaveError& e) {
+        throw Exception(e.what());
+    }
 }
 
-void TfrmMain::ResetLyricShift() { ShiftLyrics(-FLyrics.Shift()); }
+void TfrmMain::ResetLyricShift() { ShiftLyrics(-FSongOffset); }
 
 void TfrmMain::tmrLyricNoteTimer(TObject*)
 {

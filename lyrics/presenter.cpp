@@ -58,6 +58,8 @@ void LyricPresenter::ShiftBy(std::int32_t ms)
     FClock.SetShift(static_cast<std::int32_t>(shift));
 }
 
+void LyricPresenter::SetShift(std::int32_t ms) { FClock.SetShift(std::clamp(ms, -MaxShift, MaxShift)); }
+
 bool LyricPresenter::MoveTo(std::int32_t position)
 {
     std::optional<LyricClock::Current> now = FClock.At(position);

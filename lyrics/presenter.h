@@ -57,6 +57,8 @@ public:
     // Moves every line by ms more at run time (positive: earlier); the whole
     // shift stays within MaxShift either way.
     void ShiftBy(std::int32_t ms);
+    // Sets the whole shift, within MaxShift either way.
+    void SetShift(std::int32_t ms);
     std::int32_t Shift() const { return FClock.Shift(); }
 
     // Makes the lines at position current; true when they are other lines

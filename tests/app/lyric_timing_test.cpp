@@ -2,6 +2,8 @@
 // single-shot lyric timer is fired as the loop would fire it, a few ms late.
 
 #include <QAction>
+#include <fstream>
+#include <iterator>
 
 #include "tests/app/lyric_trace.h"
 #include "tests/app/window_fixture.h"
@@ -155,9 +157,10 @@ TEST_F(LyricTiming, DoubleClickOnATimedLinePlaysFromItsTime)
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(LyricTiming, RunTimeOffsetMovesTheLinesUntilAnotherSongStarts)
+TEST_F(LyricTiming, RunTimeOffsetIsKeptForTheSongAndReadBackAtItsNextPlay)
 {
     const LyricTrace trace;
+    Song("m", "b.mp3", 600000);
     PlayWith("[offset:+200]\n[00:02.00]two\n[00:03.00]three\n");
     // The file's offset already shows them 200 ms earlier.
     EXPECT_EQ(frm->tmrLyric->Interval(), 1800);
@@ -185,10 +188,61 @@ TEST_F(LyricTiming, RunTimeOffsetMovesTheLinesUntilAnotherSongStarts)
         EXPECT_TRUE(widget->actions().contains(frm->actLyricsEarlier));
         EXPECT_TRUE(widget->actions().contains(frm->actLyricsLater));
     }
-    // Another song starts: the run-time offset is gone.
+    // The song starts again, in a new window too: its offset is kept (the
+    // lyrics come from a .txt file, which stays as it was).
     User([&] { frm->btnPlay->Click(); });
+    EXPECT_EQ(frm->LyricShift(), -300);
+    EXPECT_EQ(frm->tmrLyric->Interval(), 2100);
+    Close();
+    frm.reset();
+    PlayWith("[offset:+200]\n[00:02.00]two\n[00:03.00]three\n");
+    EXPECT_EQ(frm->LyricShift(), -300);
+    EXPECT_EQ(frm->tmrLyric->Interval(), 2100);
+    // Another song has its own: none.
+    SelectRow(2);
+    User([&] { frm->btnPlay->Click(); });
+    EXPECT_EQ(frm->PlayingPath(), Folder("m") + "/b.mp3");
     EXPECT_EQ(frm->LyricShift(), 0);
+    // Back to none for the first song: nothing is kept for it any more.
+    SelectRow(1);
+    User([&] { frm->btnPlay->Click(); });
+    User([&] { frm->actLyricsOnTime->trigger(); });
+    EXPECT_EQ(lyrics::OffsetStore().Get(Folder("m") + "/a.mp3"), 0);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(LyricTiming, OffsetOfAnLrcSongIsWrittenIntoItsFileAndTheLatencyOffsetAddsToEverySong)
+{
+    Start();
+    Song("m", "a.mp3", 600000);
+    const std::string lrc = "[ti:t]\r\n[offset:+200]\r\n[00:02.00]two\r\n";
+    Text("m", "a.lrc", lrc);
+    ClickFolder("m");
+    User([&] { frm->btnPlay->Click(); });
+    EXPECT_EQ(frm->LyricShift(), 200);  // the file's own offset
     EXPECT_EQ(frm->tmrLyric->Interval(), 1800);
+    User([&] { frm->actLyricsEarlier->trigger(); });
+    std::ifstream in(Folder("m") + "/a.lrc", std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(written, "[ti:t]\r\n[offset:+300]\r\n[00:02.00]two\r\n");
+    EXPECT_EQ(frm->tmrLyric->Interval(), 1700);
+    // Read back at the next play, and moved by the latency offset on top.
+    User([&] { frm->SetLatencyOffset(-500); });
+    EXPECT_EQ(frm->tmrLyric->Interval(), 2200);
+    User([&] { frm->btnPlay->Click(); });
+    EXPECT_EQ(frm->LyricShift(), 300);
+    EXPECT_EQ(frm->LatencyOffset(), -500);
+    EXPECT_EQ(frm->tmrLyric->Interval(), 2200);
+    User([&] { frm->SetLatencyOffset(0); });
+    EXPECT_EQ(frm->tmrLyric->Interval(), 1700);
+    // A file that cannot be written any more (a folder in its place): an
+    // error box; the lines still move for this play.
+    std::filesystem::remove(Folder("m") + "/a.lrc");
+    std::filesystem::create_directory(Folder("m") + "/a.lrc");
+    User([&] { frm->actLyricsEarlier->trigger(); });
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("a.lrc"), std::string::npos);
+    EXPECT_EQ(frm->tmrLyric->Interval(), 1600);
 }
 
 TEST_F(LyricTiming, WordTimesFillTheStripWordByWordWithoutTheirMarks)

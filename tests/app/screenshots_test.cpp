@@ -11,6 +11,11 @@
 #include <QTest>
 #include <cstdlib>
 
+#include <QAction>
+#include <QHeaderView>
+#include <QTableWidget>
+
+#include "app/LyricEditor.h"
 #include "media/GstMediaService.h"
 #include "tests/app/window_fixture.h"
 
@@ -146,6 +151,43 @@ TEST_F(Screenshots, ADemoSongPlayingWithItsLyrics)
     EXPECT_TRUE(ShowsAqua(playing, frm->pnlCurrentText));
     EXPECT_TRUE(ShowsAqua(playing, frm->pnlPlayFile));
     User([&] { frm->btnStop->Click(); });
+}
+
+TEST_F(Screenshots, TheLyricTimingEditor)
+{
+    Start();
+    Song("m", "a.mp3", 200000);
+    Text("m", "a.txt", "第一行 first line\nsecond line\n第三行\nfourth\n");
+    ClickFolder("m");
+    ShowWindow();
+    User([&] { frm->btnPlay->Click(); });
+    User([&] { frm->actEditLyrics->trigger(); });
+    TLyricEditor* editor = frm->LyricEditorWindow;
+    ASSERT_NE(editor, nullptr);
+    for (int i = 0; i < 2; ++i) {
+        media->Advance(1800);
+        editor->actStamp->trigger();
+    }
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    editor->activateWindow();
+    Wait(300);
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(editor->winId()).toImage();
+    const std::string path = shots + "/editor.png";
+    EXPECT_TRUE(shot.save(QString::fromStdString(path))) << path;
+    std::printf("screenshot: %s\n", path.c_str());
+    // The stamped times are shown; the line timed next is highlighted, the others are not.
+    QTableWidget* table = editor->Table();
+    EXPECT_EQ(table->item(1, 0)->text().toStdString(), "00:03.60");
+    EXPECT_TRUE(table->item(2, 0)->text().isEmpty());
+    const auto background = [&](int row) {
+        const QRect cell = table->visualRect(table->model()->index(row, 0));
+        const QPoint p = table->viewport()->mapTo(editor, QPoint(cell.left() + 2, cell.center().y()));
+        return shot.pixelColor(p * editor->devicePixelRatio());
+    };
+    EXPECT_NE(background(2), background(3));
+    EXPECT_EQ(background(1), background(3));
+    editor->Model().MarkSaved();
+    editor->close();
 }
 
 }  // namespace
