@@ -18,6 +18,7 @@
 #include "lyrics/songinfo.h"
 #include "lyrics/source.h"
 #include "media/MPlayer.h"
+#include "songs/song.h"
 #include "table/dxDBGrid.h"
 #include "table/dxmdaset.h"
 
@@ -111,7 +112,7 @@ bool TfrmMain::SaveEditedLyrics(const lyrics::LyricEditor& edited, const std::st
 {
     if (song.empty() || !std::filesystem::is_regular_file(song))
         throw Exception(Format("The song \"%s\" is no longer there: the lyrics are not saved", song.c_str()));
-    const std::string target = lyrics::IsLrcFile(source) ? source : lyrics::LyricFileStem(song) + ".lrc";
+    const std::string target = lyrics::IsLrcFile(source) ? source : songs::StripFileExt(song) + ".lrc";
     bool renameTxt = false;
     if (EndsWithTxt(source) && source.front() == '/') {
         const std::string name = std::filesystem::path(source).filename().string();

@@ -74,8 +74,6 @@ LyricError::LyricError(Kind kind, std::string path, std::string reason)
 {
 }
 
-std::string LyricFileStem(const std::string& songPath) { return StripExtension(songPath); }
-
 std::optional<LyricText> FindLyrics(const std::string& songPath, std::size_t maxBytes)
 {
     const std::string path = songs::LyricFile(songPath);

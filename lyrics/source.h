@@ -34,7 +34,4 @@ public:
 // a text larger than maxBytes once decoded raises LyricError TooLarge.
 std::optional<LyricText> FindLyrics(const std::string& songPath, std::size_t maxBytes);
 
-// The song's path less its extension, as the lyric files beside it are named.
-std::string LyricFileStem(const std::string& songPath);
-
 }  // namespace lyrics

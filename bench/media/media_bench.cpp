@@ -340,12 +340,6 @@ double ReadWholeFile(const std::string& path, std::vector<char>& buffer)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 // Each iteration reads the file alone, then scans its length, so that both
 // meet the same load from the rest of the machine; the medians are compared.
 void BM_Scan60min_Mp3LengthVsRead(benchmark::State& state)
