@@ -7,7 +7,7 @@
 
 namespace lyrics {
 
-// Title, artist, album and length of the song at path, read with TagLib;
+// Title, artist, album (trimmed) and length of the song at path, read with TagLib;
 // empty fields (and length 0) for what the file does not tell.
 SongInfo ReadSongInfo(const std::string& path);
 
