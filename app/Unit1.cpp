@@ -154,15 +154,20 @@ void TfrmMain::dxMemDataAfterScroll(TdxMemData*)
 
 // ---- Playback ----
 
-void TfrmMain::btnPlayClick(TObject*)
+void TfrmMain::ClearLyrics()
 {
-    if (!FileExists(FPlayer->FileName()))
-        return;
     memLyric->Clear();
     dxMemData2->Close();
     dxMemData2->Open();
     FLyrics.Clear();
     LyricsLoaded();
+}
+
+void TfrmMain::btnPlayClick(TObject*)
+{
+    if (!FileExists(FPlayer->FileName()))
+        return;
+    ClearLyrics();
     try {
         LoadLyrics();
     } catch (...) {

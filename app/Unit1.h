@@ -218,6 +218,8 @@ public:
     void LoadFolder(const std::string& path);
     void AddSongRecord(const std::string& fullPath);
     void UpdateListCaption();
+    // No lyrics: the raw text, the lyric table and the presenter emptied.
+    void ClearLyrics();
     // Reads the current song's lyrics (its lyric files, its tag) and shows them.
     void LoadLyrics();
     // Shows a lyric text from source, read from a file or had elsewhere: the

@@ -151,11 +151,7 @@ void TfrmMain::ReloadLyrics()
 {
     if (!FPlaying || !dxMemData2->Active())
         return;
-    memLyric->Clear();
-    dxMemData2->Close();
-    dxMemData2->Open();
-    FLyrics.Clear();
-    LyricsLoaded();
+    ClearLyrics();
     std::optional<lyrics::LyricText> found;
     try {
         found = lyrics::FindLyrics(FPlayingPath, memLyric->Capacity());

@@ -10,24 +10,6 @@ namespace lyrics {
 
 namespace {
 
-// Lines end at CR, LF or CR LF.
-std::vector<std::string_view> SplitLines(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.push_back(text.substr(start));
-    return lines;
-}
-
 // The key of a tag: five bytes from the line's second byte. When the line
 // begins with a character of several bytes, the key starts after it, so it
 // never holds part of a character.
@@ -108,6 +90,23 @@ void TakeWordMarks(std::string_view rest, std::int64_t shift, std::string& text,
 }
 
 }  // namespace
+
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
+}
 
 std::optional<std::int32_t> TagTime(std::string_view inside)
 {

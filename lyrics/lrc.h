@@ -28,6 +28,10 @@ struct LyricLine {
     std::vector<WordTime> Words;
 };
 
+// The lines of a text, which end at CR, LF or CR LF; a last line without an
+// end counts, an empty text has none. The lines view the text.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
 // The records of a lyric text, in the order of its lines: one for each tag at
 // the start of a line. Lines end at CR, LF or CR LF. The records view the
 // text, which must outlive them.
