@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "dock/dock.h"
+#include "app/LyricEditor.h"
 #include "app/localenumbers.h"
 #include "app/lyriclog.h"
 #include "app/qivTrackBar.h"
@@ -57,6 +58,9 @@ TfrmMain::TfrmMain(TComponent* AOwner, TPlayerServices services) : TForm(AOwner)
 
 TfrmMain::~TfrmMain()
 {
+    // The editor is a child of the main window, which deletes its children
+    // only after this object is gone; the editor's own end clears its pointer here.
+    delete LyricEditorWindow;
     if (frmMain == this)
         frmMain = nullptr;
 }
