@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QStyle>
+#include <QStyleOption>
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
 #include <QtGlobal>
@@ -80,6 +81,21 @@ void TGridHeader::paintSection(QPainter* painter, const QRect& rect, int logical
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
                       fontMetrics().elidedText(text, Qt::ElideRight, textRect.width()));
     painter->restore();
+}
+
+// A caption's size in the font it is painted in. Qt's own measure takes the
+// bold face of highlighted sections, which this header never shows, and
+// loading that face (a CJK one for Chinese captions) costs the window's start.
+QSize TGridHeader::sectionSizeFromContents(int logicalIndex) const
+{
+    ensurePolished();
+    QStyleOptionHeader option;
+    initStyleOption(&option);
+    option.section = logicalIndex;
+    option.fontMetrics = fontMetrics();
+    if (model())
+        option.text = model()->headerData(logicalIndex, Qt::Horizontal).toString();
+    return style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this);
 }
 
 // ---- Editor ----------------------------------------------------------------
