@@ -17,15 +17,6 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-QString ColorCss(TColor c)
-{
-    if (c == clBtnFace)
-        return "palette(button)";
-    if (c == clWindowText)
-        return "palette(window-text)";
-    return ToQColor(c).name();
-}
-
 }  // namespace
 
 // ---- TPanel ----
@@ -219,8 +210,17 @@ void TPanel::UpdateStyle()
     label->setContentsMargins(FBorderWidth, FBorderWidth, FBorderWidth, FBorderWidth);
     if (label->layout())
         label->layout()->setContentsMargins(frame, frame, frame, frame);
-    label->setStyleSheet(QString("QLabel { background-color: %1; color: %2; }")
-                             .arg(ColorCss(FColor), ColorCss(FFontColor)));
+    // The colours are the label's own palette roles. A system colour sets
+    // no role: the label takes the window's (the button face is the window
+    // colour in this style and in the docks' look). A style sheet would do
+    // the same at a price: it is parsed and polished at every change, and
+    // every paint of the label goes through the style-sheet style.
+    QPalette colours;
+    if (!IsSystemColor(FColor))
+        colours.setColor(QPalette::Window, ToQColor(FColor));
+    if (!IsSystemColor(FFontColor))
+        colours.setColor(QPalette::WindowText, ToQColor(FFontColor));
+    label->setPalette(colours);
 }
 
 // ---- TCheckBox ----
