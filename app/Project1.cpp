@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "app/DesktopWindow.h"
 #include "app/Unit1.h"
@@ -36,7 +37,7 @@ constexpr int kBusWaitMs = 500;
 int main(int argc, char** argv)
 {
     // Whether a session bus answers is asked while the application starts.
-    desktop::TBusProbe probe;
+    auto probe = std::make_unique<desktop::TBusProbe>();
     std::string argument;
     std::string action;
     for (int i = 1; i < argc; ++i) {
@@ -48,10 +49,15 @@ int main(int argc, char** argv)
             argument = word;
     }
 
+    // While the probe asks, the system's services are made: the mixer
+    // connects to the sound server and reads the volume. None of them starts
+    // a thread.
+    TPlayerServices services = TPlayerServices::System();
+
     // The answer is taken while the process has one thread: a bus that does
     // not answer is turned off in the environment, which no other thread may
     // be reading then, and before Qt's own parts first connect to it.
-    const bool answered = probe.Answered(kBusWaitMs);
+    const bool answered = probe->Answered(kBusWaitMs);
     QApplication qtApp(argc, argv);
     QGuiApplication::setDesktopFileName(QString::fromUtf8(desktop::kAppId));
     desktop::TSessionBus bus(answered);
@@ -73,7 +79,7 @@ int main(int argc, char** argv)
     TMediaPlayer::SetHandlerDispatcher([](const std::function<void()>& handler) { Application->Dispatch(handler); });
 
     // frmMain is set by the window itself as its construction begins.
-    auto* window = new TfrmMain(&app, TPlayerServices::System());
+    auto* window = new TfrmMain(&app, std::move(services));
     TDesktopWindow desktopWindow(window);
     std::unique_ptr<desktop::TMprisService> mpris;
     if (claim == desktop::TSessionBus::TClaim::Claimed) {
@@ -90,6 +96,8 @@ int main(int argc, char** argv)
         window->Window(), [](const std::string& file) { return songs::IsSongFile(file); },
         [window](const std::string& path) { window->OpenArgument(path); });
     window->Show();
+    // The probe answered long ago: its child is reaped.
+    probe.reset();
     // Once the window has been shown and painted, the media backend gets
     // ready in the background, so that the first song starts at once.
     std::thread warmUp;

@@ -26,7 +26,8 @@ class TInstanceService;
 class TBusProbe {
 public:
     // Starts the probe. Call it first in the program, while the process has
-    // one thread.
+    // one thread. The child is reaped when the probe goes: end it once the
+    // answer is taken and the window is up.
     TBusProbe();
     ~TBusProbe();
     TBusProbe(const TBusProbe&) = delete;
@@ -39,6 +40,8 @@ public:
     bool Answered(int waitMs);
 
 private:
+    static constexpr char kAnswers = 'y';
+    static constexpr char kNone = 'n';
     pid_t FChild = -1;
     int FPipe = -1;
     long long FStartMs = 0;
