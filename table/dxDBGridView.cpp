@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QStyleOptionSlider>
+#include <QTextLayout>
 #include <QWheelEvent>
 #include <QtGlobal>
 
@@ -329,12 +330,15 @@ void TGridView::PaintRows(QPainter& painter, const QRect& area)
             painter.setPen(focused ? highlightText : text);
             const QRect textRect = cell.adjusted(2, 0, -3, 0);
             const QString value = QString::fromStdString(FGrid->ShownText(row, c));
-            painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, Elided(metrics, value, textRect.width()));
+            // Centred on the height of its own line, as drawText centres it.
+            const TLaidOutText& laidOut = Elided(metrics, value, textRect.width());
+            laidOut.layout->draw(&painter,
+                                 QPointF(textRect.left(), textRect.top() + (textRect.height() - laidOut.height) / 2));
         }
     }
 }
 
-const QString& TGridView::Elided(const QFontMetrics& metrics, const QString& text, int width)
+const TGridView::TLaidOutText& TGridView::Elided(const QFontMetrics& metrics, const QString& text, int width)
 {
     // The rows painted again after a step mostly show texts painted before.
     if (font() != FElidedFont || FElided.size() > 1024) {
@@ -342,9 +346,24 @@ const QString& TGridView::Elided(const QFontMetrics& metrics, const QString& tex
         FElidedFont = font();
     }
     auto found = FElided.find({text, width});
-    if (found == FElided.end())
-        found = FElided.insert({text, width}, metrics.elidedText(text, Qt::ElideRight, width));
-    return *found;
+    if (found != FElided.end())
+        return *found;
+    const auto layOut = [this](const QString& shown) {
+        auto layout = std::make_shared<QTextLayout>(shown, font());
+        layout->setCacheEnabled(true);
+        layout->beginLayout();
+        layout->createLine();
+        layout->endLayout();
+        return layout;
+    };
+    std::shared_ptr<QTextLayout> layout = layOut(text);
+    if (layout->lineCount() == 1 && layout->lineAt(0).naturalTextWidth() > width)
+        layout = layOut(metrics.elidedText(text, Qt::ElideRight, width));
+    // A line in a fallback font (Chinese in a Latin font) is as high as the
+    // fallback's ascent and descent.
+    const QTextLine line = layout->lineCount() == 1 ? layout->lineAt(0) : QTextLine();
+    const qreal height = line.isValid() ? line.ascent() + line.descent() : metrics.ascent() + metrics.descent();
+    return *FElided.insert({text, width}, TLaidOutText{std::move(layout), height});
 }
 
 void TGridView::resizeEvent(QResizeEvent* event)

@@ -8,7 +8,9 @@
 #include <QHash>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QTextLayout>
 #include <functional>
+#include <memory>
 
 #include "table/datasource.h"
 
@@ -90,8 +92,14 @@ protected:
 private:
     void ScrollBarAction(int action);
     void PaintRows(QPainter& painter, const QRect& area);
-    // text cut to width with an ellipsis, as the font's metrics cut it.
-    const QString& Elided(const QFontMetrics& metrics, const QString& text, int width);
+    // text cut to width with an ellipsis, as the font's metrics cut it, and
+    // laid out once: a row painted again draws the glyphs it drew before.
+    // Most texts fit: they are shaped once, for both the test and the paint.
+    struct TLaidOutText {
+        std::shared_ptr<QTextLayout> layout;
+        qreal height = 0;  // of its line: ascent and descent of the fonts it uses
+    };
+    const TLaidOutText& Elided(const QFontMetrics& metrics, const QString& text, int width);
 
     TdxDBGrid* FGrid;
     TGridHeader* FHeader;
@@ -101,7 +109,7 @@ private:
     int FWheelDelta = 0;
     bool FSyncingHeader = false;
     QFont FElidedFont;
-    QHash<std::pair<QString, int>, QString> FElided;
+    QHash<std::pair<QString, int>, TLaidOutText> FElided;
 };
 
 }  // namespace dxgrid
