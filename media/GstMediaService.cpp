@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <cstring>
 #include <list>
 #include <sys/stat.h>
@@ -162,6 +163,9 @@ private:
         DeviceState state;
         // Set by the worker once the file is ready; read by the main thread only then.
         GstElement* pipeline = nullptr;
+        // Its audio sink, which answers position queries in fewer steps than
+        // the whole pipeline (the answer is the same: it is the only sink).
+        GstElement* output = nullptr;
         // The pipeline as the bus handler knows it, from before it is ready.
         GstElement* element = nullptr;
         bool prerolled = false;
@@ -379,6 +383,7 @@ void GstMediaService::Work(Device* device)
         if (!closing) {
             if (opened == resOk) {
                 device->pipeline = pipeline;
+                g_object_get(pipeline, "audio-sink", &device->output, nullptr);
                 owed = device->state.Opened(length);
             } else {
                 owed = device->state.OpenFailed(opened);
@@ -434,7 +439,14 @@ void GstMediaService::Work(Device* device)
             running = run;
         }
     }
+    GstElement* output = nullptr;
+    {
+        std::lock_guard guard(device->lock);
+        output = std::exchange(device->output, nullptr);
+    }
     Release(pipeline);
+    if (output)
+        gst_object_unref(output);
     std::lock_guard guard(device->lock);
     device->pipeline = nullptr;
     device->finished = true;
@@ -472,16 +484,16 @@ void GstMediaService::Reap(bool all)
 
 std::optional<std::int32_t> GstMediaService::OutputPosition(Device& device)
 {
-    GstElement* pipeline = nullptr;
+    GstElement* output = nullptr;
     {
         std::lock_guard guard(device.lock);
         if (!device.state.Running() || device.state.Seeking() || device.state.AtEnd())
             return std::nullopt;
-        pipeline = device.pipeline;
+        output = device.output ? device.output : device.pipeline;
     }
     // The pipeline lives until the device is closed, which only this thread does.
     gint64 position = -1;
-    if (pipeline && gst_element_query_position(pipeline, GST_FORMAT_TIME, &position) && position >= 0)
+    if (output && gst_element_query_position(output, GST_FORMAT_TIME, &position) && position >= 0)
         return ClampMs(position / GST_MSECOND);
     return std::nullopt;
 }
