@@ -216,8 +216,9 @@ void TfrmMain::LoadDesign()
 
     // -- Non-visual components --
     ImageList1 = Make<TImageList>(self, "ImageList1", 16, 16);
+    const QIcon blank(Blank());  // one picture, shared by the 41 empty places
     for (int i = 0; i < 41; ++i)
-        ImageList1->Add(QIcon(Blank()));
+        ImageList1->Add(blank);
     ImageList1->Add(Speaker(true));   // 41: sound on
     ImageList1->Add(Speaker(false));  // 42: muted
     ilDockIcons = Make<TImageList>(self, "ilDockIcons", 16, 16);
