@@ -330,12 +330,14 @@ void TfrmMain::LoadLyrics()
     // The raw panel's tab tells where the text it shows came from.
     dpnlLyric->SetHint("");
     DropOnlineLyrics();
-    // No current song: nothing to read lyrics for.
-    if (!dxMemData->Active() || dxMemData->IsEmpty())
+    // The lyrics of the song the device is about to play: the current
+    // record's, or the song it kept when a scan found none.
+    const std::string song = FPlayer->FileName();
+    if (song.empty())
         return;
     std::optional<lyrics::LyricText> found;
     try {
-        found = lyrics::FindLyrics(dxMemDataFileName2->AsString(), memLyric->Capacity());
+        found = lyrics::FindLyrics(song, memLyric->Capacity());
     } catch (const lyrics::LyricError& e) {
         // Reported as the memo reports a text it cannot take.
         if (e.kind == lyrics::LyricError::Kind::TooLarge)
@@ -345,7 +347,7 @@ void TfrmMain::LoadLyrics()
     if (found)
         LoadLyricText(std::move(found->text), std::move(found->source));
     else
-        SearchLyricsOnline(dxMemDataFileName2->AsString());
+        SearchLyricsOnline(song);
 }
 
 void TfrmMain::LoadLyricText(std::string text, std::string source)

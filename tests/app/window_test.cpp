@@ -205,6 +205,22 @@ TEST_F(WindowTest, ScanWithoutSongsKeepsPathAndDeviceFileAndNoFolderScansNothing
     EXPECT_EQ(frm->CurrentPath(), a);
 }
 
+TEST_F(WindowTest, TheSongKeptAfterAnEmptyScanPlaysWithItsOwnLyrics)
+{
+    Start();
+    const std::string a = Song("one", "a.mp3");
+    Text("one", "a.txt", "[00:00]a's line\n");
+    ClickFolder("one");
+    std::filesystem::create_directories(root / "none");
+    ClickFolder("none");
+    // A double click on the empty list plays the song the device kept.
+    User([&] { frm->dxDBGrid1->OnDblClick(frm->dxDBGrid1); });
+    ASSERT_TRUE(frm->Playing());
+    EXPECT_EQ(frm->Player()->FileName(), a);
+    EXPECT_EQ(frm->memLyric->Text(), "[00:00]a's line\r\n");
+    EXPECT_EQ(frm->pnlCurrentText->Caption(), "a's line");
+}
+
 TEST_F(WindowTest, TreeClickStopsAPlayingSongEvenWithoutAFolder)
 {
     Start();
