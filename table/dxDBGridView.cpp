@@ -331,22 +331,22 @@ void TGridView::PaintRows(QPainter& painter, const QRect& area)
             const QRect textRect = cell.adjusted(2, 0, -3, 0);
             const QString value = QString::fromStdString(FGrid->ShownText(row, c));
             // Centred on the height of its own line, as drawText centres it.
-            const TLaidOutText& laidOut = Elided(metrics, value, textRect.width());
+            const TLaidOutText& laidOut = LaidOut(metrics, value, textRect.width());
             laidOut.layout->draw(&painter,
                                  QPointF(textRect.left(), textRect.top() + (textRect.height() - laidOut.height) / 2));
         }
     }
 }
 
-const TGridView::TLaidOutText& TGridView::Elided(const QFontMetrics& metrics, const QString& text, int width)
+const TGridView::TLaidOutText& TGridView::LaidOut(const QFontMetrics& metrics, const QString& text, int width)
 {
     // The rows painted again after a step mostly show texts painted before.
-    if (font() != FElidedFont || FElided.size() > 1024) {
-        FElided.clear();
-        FElidedFont = font();
+    if (font() != FLaidOutFont || FLaidOut.size() > 1024) {
+        FLaidOut.clear();
+        FLaidOutFont = font();
     }
-    auto found = FElided.find({text, width});
-    if (found != FElided.end())
+    auto found = FLaidOut.find({text, width});
+    if (found != FLaidOut.end())
         return *found;
     const auto layOut = [this](const QString& shown) {
         auto layout = std::make_shared<QTextLayout>(shown, font());
@@ -363,7 +363,7 @@ const TGridView::TLaidOutText& TGridView::Elided(const QFontMetrics& metrics, co
     // fallback's ascent and descent.
     const QTextLine line = layout->lineCount() == 1 ? layout->lineAt(0) : QTextLine();
     const qreal height = line.isValid() ? line.ascent() + line.descent() : metrics.ascent() + metrics.descent();
-    return *FElided.insert({text, width}, TLaidOutText{std::move(layout), height});
+    return *FLaidOut.insert({text, width}, TLaidOutText{std::move(layout), height});
 }
 
 void TGridView::resizeEvent(QResizeEvent* event)

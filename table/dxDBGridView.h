@@ -99,7 +99,7 @@ private:
         std::shared_ptr<QTextLayout> layout;
         qreal height = 0;  // of its line: ascent and descent of the fonts it uses
     };
-    const TLaidOutText& Elided(const QFontMetrics& metrics, const QString& text, int width);
+    const TLaidOutText& LaidOut(const QFontMetrics& metrics, const QString& text, int width);
 
     TdxDBGrid* FGrid;
     TGridHeader* FHeader;
@@ -108,8 +108,8 @@ private:
     QMetaObject::Connection FFocusWatch;
     int FWheelDelta = 0;
     bool FSyncingHeader = false;
-    QFont FElidedFont;
-    QHash<std::pair<QString, int>, TLaidOutText> FElided;
+    QFont FLaidOutFont;
+    QHash<std::pair<QString, int>, TLaidOutText> FLaidOut;
 };
 
 }  // namespace dxgrid
