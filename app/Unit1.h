@@ -220,7 +220,8 @@ public:
     void UpdateListCaption();
     // No lyrics: the raw text, the lyric table and the presenter emptied.
     void ClearLyrics();
-    // Reads the current song's lyrics (its lyric files, its tag) and shows them.
+    // Reads the lyrics of the device's song (its lyric files, its tag) and
+    // shows them.
     void LoadLyrics();
     // Shows a lyric text from source, read from a file or had elsewhere: the
     // raw panel, the lyric table, the current line.

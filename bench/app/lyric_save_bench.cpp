@@ -62,9 +62,7 @@ void ReadFile(benchmark::State& state)
 void WindowLoad(benchmark::State& state)
 {
     for (auto _ : state) {
-        gWindow->memLyric->Clear();
-        gWindow->dxMemData2->Close();
-        gWindow->dxMemData2->Open();
+        gWindow->ClearLyrics();
         gWindow->LoadLyrics();
     }
     if (gWindow->dxMemData2->RecordCount() != kLines + 2)

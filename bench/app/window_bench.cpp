@@ -103,9 +103,7 @@ void BaselineLoad(benchmark::State& state)
 void LoadLyrics(benchmark::State& state)
 {
     for (auto _ : state) {
-        gWindow->memLyric->Clear();
-        gWindow->dxMemData2->Close();
-        gWindow->dxMemData2->Open();
+        gWindow->ClearLyrics();
         gWindow->LoadLyrics();
     }
 }

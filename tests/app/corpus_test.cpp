@@ -71,9 +71,7 @@ TEST_F(WindowTest, LyricCorpus)
         boxes.clear();
         started = std::chrono::steady_clock::now().time_since_epoch().count();
         User([&] {
-            frm->memLyric->Clear();
-            frm->dxMemData2->Close();
-            frm->dxMemData2->Open();
+            frm->ClearLyrics();
             frm->LoadLyrics();
         });
         started = 0;
