@@ -102,27 +102,28 @@ ResultCode DeviceState::Resume(Owed& owed)
     return resOk;
 }
 
-DeviceState::Owed DeviceState::Stop(std::int32_t position)
+DeviceState::Owed DeviceState::Halt()
 {
     Owed owed;
-    if (FMode == DeviceMode::Playing && Ready() && !Seeking() && !FAtEnd)
-        FPosition = std::clamp<std::int32_t>(position, 0, FLength);
     if (FPhase != Phase::Failed)
         FMode = Opening() && FMode == DeviceMode::NotReady ? DeviceMode::NotReady : DeviceMode::Stopped;
     End(owed, notifyAborted);
     return owed;
 }
 
+DeviceState::Owed DeviceState::Stop(std::int32_t position)
+{
+    if (FMode == DeviceMode::Playing && Ready() && !Seeking() && !FAtEnd)
+        FPosition = std::clamp<std::int32_t>(position, 0, FLength);
+    return Halt();
+}
+
 DeviceState::Owed DeviceState::SeekToStart()
 {
-    Owed owed;
     FPosition = 0;
     FAtEnd = false;
     FSeek = 0;
-    if (FPhase != Phase::Failed)
-        FMode = Opening() && FMode == DeviceMode::NotReady ? DeviceMode::NotReady : DeviceMode::Stopped;
-    End(owed, notifyAborted);
-    return owed;
+    return Halt();
 }
 
 DeviceState::Owed DeviceState::Ended()

@@ -66,6 +66,9 @@ private:
     enum class Phase { Opening, Ready, Failed };
     // The pending request ends with `flag` (if one is pending).
     void End(Owed& owed, std::uint32_t flag);
+    // Stopped (not ready while it still opens, as it was after a failure),
+    // the pending request aborted.
+    Owed Halt();
 
     Phase FPhase = Phase::Opening;
     ResultCode FOpenFailure = resOk;

@@ -184,6 +184,8 @@ private:
     Device* Find(DeviceId device);
     // Posts what a change owes and wakes the worker.
     void Changed(Device& device, const DeviceState::Owed& owed);
+    // A change of state made at the output's position (pause, stop).
+    ResultCode AtPosition(DeviceId id, DeviceState::Owed (DeviceState::*change)(std::int32_t));
     // Joins the workers of closed devices that have finished (all: wait for them).
     void Reap(bool all);
     // Where the pipeline is now (nothing while it cannot say).
@@ -570,20 +572,23 @@ ResultCode GstMediaService::Play(DeviceId id, std::optional<std::int32_t> from)
     return resOk;
 }
 
-ResultCode GstMediaService::Pause(DeviceId id)
+ResultCode GstMediaService::AtPosition(DeviceId id, DeviceState::Owed (DeviceState::*change)(std::int32_t))
 {
     Device* device = Find(id);
     if (!device)
         return resInvalidDevice;
+    // Asked before the lock: the pipeline's answer may take a while.
     const std::optional<std::int32_t> at = OutputPosition(*device);
     DeviceState::Owed owed;
     {
         std::lock_guard guard(device->lock);
-        owed = device->state.Pause(device->state.Position(at));
+        owed = (device->state.*change)(device->state.Position(at));
     }
     Changed(*device, owed);
     return resOk;
 }
+
+ResultCode GstMediaService::Pause(DeviceId id) { return AtPosition(id, &DeviceState::Pause); }
 
 ResultCode GstMediaService::Resume(DeviceId id)
 {
@@ -600,20 +605,7 @@ ResultCode GstMediaService::Resume(DeviceId id)
     return result;
 }
 
-ResultCode GstMediaService::Stop(DeviceId id)
-{
-    Device* device = Find(id);
-    if (!device)
-        return resInvalidDevice;
-    const std::optional<std::int32_t> at = OutputPosition(*device);
-    DeviceState::Owed owed;
-    {
-        std::lock_guard guard(device->lock);
-        owed = device->state.Stop(device->state.Position(at));
-    }
-    Changed(*device, owed);
-    return resOk;
-}
+ResultCode GstMediaService::Stop(DeviceId id) { return AtPosition(id, &DeviceState::Stop); }
 
 ResultCode GstMediaService::SeekToStart(DeviceId id)
 {
