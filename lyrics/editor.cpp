@@ -274,27 +274,17 @@ void LyricEditor::SetJoined(std::size_t line, bool joined)
     SetCursor(FCursor);
 }
 
-bool LyricEditor::Undo()
-{
-    if (FUndo.empty())
-        return false;
-    FRedo.push_back({FLines, FCursor, FWordCursor});
-    State state = std::move(FUndo.back());
-    FUndo.pop_back();
-    FLines = std::move(state.lines);
-    FCursor = state.cursor;
-    FWordCursor = state.wordCursor;
-    FModified = true;
-    return true;
-}
+bool LyricEditor::Undo() { return Restore(FUndo, FRedo); }
 
-bool LyricEditor::Redo()
+bool LyricEditor::Redo() { return Restore(FRedo, FUndo); }
+
+bool LyricEditor::Restore(std::vector<State>& from, std::vector<State>& to)
 {
-    if (FRedo.empty())
+    if (from.empty())
         return false;
-    FUndo.push_back({FLines, FCursor, FWordCursor});
-    State state = std::move(FRedo.back());
-    FRedo.pop_back();
+    to.push_back({FLines, FCursor, FWordCursor});
+    State state = std::move(from.back());
+    from.pop_back();
     FLines = std::move(state.lines);
     FCursor = state.cursor;
     FWordCursor = state.wordCursor;

@@ -92,6 +92,9 @@ private:
         std::size_t wordCursor = 0;
     };
     void Remember();
+    // Goes back to the last state of `from`, keeping the present one in `to`
+    // (undo and redo, each the other's way back).
+    bool Restore(std::vector<State>& from, std::vector<State>& to);
     void SetGroupTime(std::size_t line, std::optional<std::int32_t> time);
     std::size_t NextGroup(std::size_t line) const { return Group(line).second; }
 
